@@ -1,0 +1,46 @@
+#pragma once
+// The program's own ShellParts: the real subsystems on the real platform.
+#include "app/shell/shell_parts.h"
+#include "platform/sdl_platform.h"
+
+namespace quela {
+
+class ProductionParts : public ShellParts {
+ public:
+  explicit ProductionParts(SdlPlatform& platform);
+
+  bool CreateHMD(bool simulated) override;
+  bool InitInstance(const std::string& windowTitle) override;
+  bool InitializeGraphics() override;
+  bool InitializeHMD() override;
+  bool CreateRendererFilter() override;
+  bool RegisterRendererFilterClass() override;
+  bool RegisterRendererFilterProxy() override;
+  void SetSvpEnabled(bool enabled) override;
+  void ScheduleSceneLoad() override;
+
+  bool PreRender() override;
+  void Render() override;
+  void PollGamepad() override;
+  bool IsMinimised() override;
+  void Sleep(int ms) override;
+  double RuntimeSeconds() override;
+
+  bool GraphBusy() override;
+  void OpenFile(const std::string& path) override;
+  void DestroyWindow() override;
+  bool SaveScreenshot(const std::string& path, ScreenshotImage image) override;
+  void ShowMessageBox(const std::string& title, const std::string& text) override;
+
+  void ReleaseCursor() override;
+  void TeardownGraph() override;
+  void ReleaseRendererFilter() override;
+  void RevokeRendererFilterClass() override;
+  void ReleaseGraphics() override;
+  void DestroyHMD() override;
+
+ private:
+  SdlPlatform& platform_;
+};
+
+}  // namespace quela

@@ -1,0 +1,52 @@
+#pragma once
+// What the shell drives: the headset, the window, the renderer, the playback
+// graph and the platform. The shell owns the order; each subsystem fills its
+// own steps. Every call is made on the main thread.
+#include <string>
+
+namespace quela {
+
+enum class ScreenshotImage { kMirror, kEyes };
+
+class ShellParts {
+ public:
+  virtual ~ShellParts() = default;
+
+  // Start-up, in this order.
+  virtual bool CreateHMD(bool simulated) = 0;
+  virtual bool InitInstance(const std::string& windowTitle) = 0;
+  virtual bool InitializeGraphics() = 0;
+  virtual bool InitializeHMD() = 0;
+  virtual bool CreateRendererFilter() = 0;
+  virtual bool RegisterRendererFilterClass() = 0;
+  virtual bool RegisterRendererFilterProxy() = 0;
+  virtual void SetSvpEnabled(bool enabled) = 0;
+  virtual void ScheduleSceneLoad() = 0;
+
+  // The main loop.
+  virtual bool PreRender() = 0;  // false: skip this frame
+  virtual void Render() = 0;
+  virtual void PollGamepad() = 0;
+  virtual bool IsMinimised() = 0;
+  virtual void Sleep(int ms) = 0;
+  virtual double RuntimeSeconds() = 0;  // the headset runtime's clock
+
+  // Reached from commands.
+  virtual bool GraphBusy() = 0;
+  virtual void OpenFile(const std::string& path) = 0;
+  // Takes the window off the screen; its GL context lives until ReleaseGraphics, so a last screenshot can still be read.
+  virtual void DestroyWindow() = 0;
+  virtual bool SaveScreenshot(const std::string& path, ScreenshotImage image) = 0;
+  // A modal box where a display exists; without one the text goes to standard error.
+  virtual void ShowMessageBox(const std::string& title, const std::string& text) = 0;
+
+  // Shutdown, in this order; each is safe after any partial start.
+  virtual void ReleaseCursor() = 0;
+  virtual void TeardownGraph() = 0;
+  virtual void ReleaseRendererFilter() = 0;
+  virtual void RevokeRendererFilterClass() = 0;
+  virtual void ReleaseGraphics() = 0;
+  virtual void DestroyHMD() = 0;
+};
+
+}  // namespace quela

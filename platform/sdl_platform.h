@@ -1,0 +1,48 @@
+#pragma once
+// The desktop seam on SDL 2: the main window, its message queue, message
+// boxes, and sleeping. Only this folder includes SDL.
+#include <memory>
+#include <string>
+
+#include "app/shell/message_queue.h"
+
+struct SDL_Window;
+
+namespace quela {
+
+class SdlMessageQueue;
+
+class SdlPlatform {
+ public:
+  // Starts SDL's event and video parts; headless (or no display) uses the offscreen driver. Main thread.
+  explicit SdlPlatform(bool headless);
+  ~SdlPlatform();
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  bool Headless() const { return headless_; }
+  // False (with SDL's reason in Error()) when video could not start at all.
+  bool VideoReady() const { return videoReady_; }
+  const std::string& Error() const { return error_; }
+  MessageQueue& Queue();
+
+  // An OpenGL window of the given size, hidden when headless.
+  bool CreateMainWindow(const std::string& title, int width, int height);
+  SDL_Window* Window() const { return window_; }
+  void HideWindow();
+  void DestroyMainWindow();
+  bool IsMinimised() const;
+
+  // A modal box; headless or when SDL cannot show one, the title and text go to standard error.
+  void ShowMessageBox(const std::string& title, const std::string& text);
+  static void Sleep(int ms);
+
+ private:
+  bool headless_;
+  bool videoReady_ = false;
+  std::string error_;
+  std::unique_ptr<SdlMessageQueue> queue_;
+  SDL_Window* window_ = nullptr;
+};
+
+}  // namespace quela

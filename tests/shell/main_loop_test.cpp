@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "app/shell/quela_singleton.h"
+#include "tests/shell/fake_shell_parts.h"
+
+namespace quela {
+namespace {
+
+using test::FakeShellParts;
+
+ScriptCommand Command(double seconds, ScriptVerb verb, std::vector<ScriptArg> args) {
+  ScriptCommand c;
+  c.seconds = seconds;
+  c.verb = verb;
+  c.args = std::move(args);
+  return c;
+}
+
+class MainLoopTest : public ::testing::Test {
+ protected:
+  cQuelaSingleton& App(ShellSettings settings = {}) {
+    app_ = std::make_unique<cQuelaSingleton>(parts_, queue_, nullptr, std::move(settings));
+    return *app_;
+  }
+
+  FakeShellParts parts_;
+  LocalMessageQueue queue_;
+  std::unique_ptr<cQuelaSingleton> app_;
+};
+
+TEST_F(MainLoopTest, QuitAlreadyQueuedSkipsTheLoop) {
+  queue_.Post(Msg{WM_QUIT, 7, 0});
+  EXPECT_EQ(App().MainLoop(), 7);
+  EXPECT_EQ(parts_.renders, 0);
+  EXPECT_TRUE(parts_.sleeps.empty());
+}
+
+TEST_F(MainLoopTest, RendersOnlyWhenTheQueueIsEmptyAndSleepsAfterEachFrame) {
+  auto& app = App();
+  parts_.onRender = [&] {
+    if (parts_.renders == 1) {
+      app.PostMessage(WM_USER, 1);
+      app.PostMessage(WM_USER, 2);
+    }
+    if (parts_.renders == 3) app.PostQuitMessage(0);
+  };
+  EXPECT_EQ(app.MainLoop(), 0);
+  EXPECT_EQ(parts_.renders, 3);
+  EXPECT_EQ(parts_.sleeps, (std::vector<int>{1, 1, 1}));
+  EXPECT_EQ(parts_.gamepadPolls, 3);
+}
+
+TEST_F(MainLoopTest, SkippedFrameRunsNoClockAndMinimisedPassesSleepTenMore) {
+  parts_.preRenderResult = false;
+  parts_.minimised = true;
+  ShellSettings settings;
+  settings.script = {Command(0.035, ScriptVerb::kQuit, {})};
+  EXPECT_EQ(App(settings).MainLoop(), 0);
+  EXPECT_EQ(parts_.renders, 0);
+  EXPECT_EQ(parts_.gamepadPolls, 0);
+  // The fake clock moves only by these sleeps: four passes reach 40 ms.
+  EXPECT_EQ(parts_.sleeps, (std::vector<int>{10, 10, 10, 10}));
+}
+
+TEST_F(MainLoopTest, FrameClockMeasuresDeltaFromThePreviousFrame) {
+  auto& app = App();
+  parts_.seconds = 2.0;
+  app.FrameClock();
+  EXPECT_FLOAT_EQ(app.FrameTime(), 2.0f);
+  EXPECT_FLOAT_EQ(app.FrameDelta(), 2.0f);  // the first delta counts from 0
+  parts_.seconds = 2.25;
+  app.FrameClock();
+  EXPECT_FLOAT_EQ(app.FrameDelta(), 0.25f);
+}
+
+TEST_F(MainLoopTest, AutoloadTimerOpensTheCommandLineVideoOnceAfterASecond) {
+  ShellSettings settings;
+  settings.options.videoPath = "/videos/clip.mkv";
+  settings.options.frames = 1500;  // well past the timer
+  auto& app = App(settings);
+  ASSERT_TRUE(app.Initialize());
+  EXPECT_EQ(app.CurrentFilePath(), "/videos/clip.mkv");
+  parts_.onRender = [&] {
+    if (parts_.renders == 900) {
+      EXPECT_TRUE(parts_.openedFiles.empty()) << "opened before a second had passed";
+    }
+  };
+  app.MainLoop();
+  EXPECT_EQ(parts_.openedFiles, (std::vector<std::string>{"/videos/clip.mkv"}));
+  EXPECT_FALSE(app.Timers().IsSet(kAutoloadTimer));
+}
+
+TEST_F(MainLoopTest, AutoloadTimerOpensNothingWhileTheGraphIsBusyButStillStops) {
+  ShellSettings settings;
+  settings.options.videoPath = "/videos/clip.mkv";
+  settings.options.frames = 1500;
+  parts_.graphBusy = true;
+  auto& app = App(settings);
+  ASSERT_TRUE(app.Initialize());
+  app.MainLoop();
+  EXPECT_TRUE(parts_.openedFiles.empty());
+  EXPECT_FALSE(app.Timers().IsSet(kAutoloadTimer));
+}
+
+TEST_F(MainLoopTest, FramesOptionClosesTheWindowAfterThatManyFrames) {
+  ShellSettings settings;
+  settings.options.frames = 5;
+  EXPECT_EQ(App(settings).MainLoop(), 0);
+  EXPECT_EQ(parts_.renders, 5);
+  EXPECT_EQ(std::count(parts_.calls.begin(), parts_.calls.end(), "DestroyWindow"), 1);
+}
+
+TEST_F(MainLoopTest, ScriptCommandsArriveAsMessagesAtTheirTimes) {
+  ShellSettings settings;
+  settings.script = {Command(0.5, ScriptVerb::kKey, {std::int64_t{0x1B}, std::string("down")}),
+                     Command(0.2, ScriptVerb::kPost, {std::int64_t{1025}, std::int64_t{0}, std::int64_t{0}})};
+  EXPECT_EQ(App(settings).MainLoop(), 0);
+  // 1 ms per frame on the fake clock: Escape at 0.5 s quits after about 500 frames, not before.
+  EXPECT_GE(parts_.renders, 499);
+  EXPECT_LE(parts_.renders, 502);
+}
+
+TEST_F(MainLoopTest, ScriptQuitTakesTheCloseButtonsPath) {
+  ShellSettings settings;
+  settings.script = {Command(0.0, ScriptVerb::kQuit, {})};
+  EXPECT_EQ(App(settings).MainLoop(), 0);
+  EXPECT_EQ(parts_.calls, (std::vector<std::string>{"DestroyWindow"}));
+}
+
+TEST(WindowTimersTest, DueTimersFireOncePerPeriodEvenWhenLate) {
+  WindowTimers timers;
+  timers.Set(101, 100, 0.0);
+  timers.Set(102, 30, 0.0);
+  EXPECT_FALSE(timers.TakeDue(29.0));
+  EXPECT_EQ(timers.TakeDue(30.0), 102u);
+  EXPECT_FALSE(timers.TakeDue(30.0));
+  // At 500 ms both are overdue (102 since 60 ms, 101 since 100 ms): the most overdue first, each once.
+  EXPECT_EQ(timers.TakeDue(500.0), 102u);
+  EXPECT_EQ(timers.TakeDue(500.0), 101u);
+  EXPECT_FALSE(timers.TakeDue(500.0));
+  timers.Kill(101);
+  EXPECT_EQ(timers.TakeDue(10000.0), 102u);
+  EXPECT_FALSE(timers.TakeDue(10000.0));
+}
+
+}  // namespace
+}  // namespace quela
