@@ -1,7 +1,6 @@
 // quela [options] [VIDEO]: a video player for head-mounted displays.
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>  // the standard streams must exist before the log worker below reports on them
 
 #include "app/cli/command_line.h"
 #include "app/cli/script.h"

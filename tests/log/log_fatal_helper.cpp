@@ -1,0 +1,57 @@
+// Child process of the fatal-signal tests: log_fatal_helper DIRECTORY MODE.
+// Attaches a worker, logs one line and then dies the way MODE says.
+
+#include <signal.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/log/g2log.h"
+
+namespace {
+
+void announceHook(int) {
+  static const char text[] = "pre-fatal hook\n";
+  [[maybe_unused]] auto written = write(STDERR_FILENO, text, sizeof text - 1);
+}
+
+[[noreturn]] void waitForTheEnd() {
+  for (;;) pause();
+}
+
+void touchForbiddenPage() {
+  void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  *static_cast<volatile int*>(page) = 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 2;
+  const std::string mode = argv[2];
+  g2::setPreFatalHook(announceHook);
+
+  std::unique_ptr<g2::LogWorker> worker;
+  if (mode == "worker") {
+    worker = g2::LogWorker::createWithCallbackSink([](const g2::LogMessage&) { raise(SIGSEGV); });
+  } else {
+    worker = g2::LogWorker::createWithDefaultLogger("Quela", argv[1]);
+  }
+  g2::initializeLogging(worker.get());
+  LOG(INFO) << "before the fault";
+
+  if (mode == "segv") touchForbiddenPage();
+  if (mode == "abort") std::abort();
+  if (mode == "fpe") raise(SIGFPE);
+  if (mode == "ill") raise(SIGILL);
+  if (mode == "term") kill(getpid(), SIGTERM);
+  if (mode == "log-fatal") LOG(FATAL) << "giving up";
+  if (mode == "detached") {
+    g2::detachLogging();
+    raise(SIGSEGV);
+  }
+  waitForTheEnd();
+}
