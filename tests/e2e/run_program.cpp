@@ -4,30 +4,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <random>
-#include <sstream>
+
+#include "tests/support/temp_dir.h"
 
 namespace quela::test {
-
-TempDir::TempDir() {
-  std::random_device random;
-  path_ = std::filesystem::temp_directory_path() / ("quela-e2e-" + std::to_string(random()));
-  std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 ProgramRun RunQuela(const std::filesystem::path& dir, const std::vector<std::string>& args, int timeoutSeconds) {
   const std::string outFile = std::filesystem::temp_directory_path() / ("quela-out-" + std::to_string(getpid()));
@@ -52,8 +32,8 @@ ProgramRun RunQuela(const std::filesystem::path& dir, const std::vector<std::str
   waitpid(child, &status, 0);
   ProgramRun run;
   run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  run.out = ReadText(outFile);
-  run.err = ReadText(errFile);
+  run.out = ReadFile(outFile);
+  run.err = ReadFile(errFile);
   std::filesystem::remove(outFile);
   std::filesystem::remove(errFile);
   return run;
@@ -64,7 +44,7 @@ std::string ReadLogFile(const std::filesystem::path& dir) {
     std::error_code missing;
     for (const auto& entry : std::filesystem::directory_iterator(place, missing)) {
       const std::string name = entry.path().filename().string();
-      if (name.rfind("Quela.g2log.", 0) == 0 && entry.path().extension() == ".log") return ReadText(entry.path());
+      if (name.rfind("Quela.g2log.", 0) == 0 && entry.path().extension() == ".log") return ReadFile(entry.path());
     }
   }
   return {};

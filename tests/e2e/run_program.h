@@ -12,21 +12,9 @@ struct ProgramRun {
   std::string err;      // standard error
 };
 
-// A fresh empty directory under the system's temporary folder, removed on destruction.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 // Runs the program with args in dir (headless: no DISPLAY), waiting at most timeoutSeconds.
 ProgramRun RunQuela(const std::filesystem::path& dir, const std::vector<std::string>& args, int timeoutSeconds = 60);
 // The text of the one log file the program wrote in dir (or dir/QuelaDEBUG.log); empty when there is none.
 std::string ReadLogFile(const std::filesystem::path& dir);
-std::string ReadText(const std::filesystem::path& file);
 
 }  // namespace quela::test

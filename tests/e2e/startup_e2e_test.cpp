@@ -4,11 +4,10 @@
 #include <fstream>
 
 #include "tests/e2e/run_program.h"
+#include "tests/support/temp_dir.h"
 
 namespace quela::test {
 namespace {
-
-void Write(const std::filesystem::path& file, const std::string& text) { std::ofstream(file) << text; }
 
 TEST(StartupE2E, WithoutAHeadsetShowsTheBoxLogsAndExits255) {
   TempDir dir;
@@ -16,7 +15,7 @@ TEST(StartupE2E, WithoutAHeadsetShowsTheBoxLogsAndExits255) {
   const ProgramRun run = RunQuela(dir.path(), {"--headless"});
   EXPECT_EQ(run.exitStatus, 255);
   EXPECT_NE(run.err.find("Quela - Oculus Rift not detected\nOculus Rift not detected."), std::string::npos) << run.err;
-  const std::string log = ReadText(std::filesystem::directory_iterator(dir.path() / "QuelaDEBUG.log")->path());
+  const std::string log = ReadFile(std::filesystem::directory_iterator(dir.path() / "QuelaDEBUG.log")->path());
   EXPECT_EQ(log.rfind("\t\tg2log created log at: ", 0), 0u);
   for (const char* line : {"\"Quela < 0.1.0 >\"", "\"Quela.ini Loading..\"", "\"ini: MultiSampling ( true )\"",
                            "\"Creating HMD...\"", "\"Set Denormals\""})
@@ -26,7 +25,7 @@ TEST(StartupE2E, WithoutAHeadsetShowsTheBoxLogsAndExits255) {
 
 TEST(StartupE2E, ReadsTheSettingsFileFromTheWorkingDirectory) {
   TempDir dir;
-  Write(dir.path() / "quela.ini", "[RENDER_SETTINGS]\r\nMULTISAMPLING=2\r\n[COMP_SETTINGS]\r\nEXTENDED_DESKTOP=1\r\n");
+  dir.Write("quela.ini", "[RENDER_SETTINGS]\r\nMULTISAMPLING=2\r\n[COMP_SETTINGS]\r\nEXTENDED_DESKTOP=1\r\n");
   const ProgramRun run = RunQuela(dir.path(), {"--headless"});
   EXPECT_EQ(run.exitStatus, 255);
   const std::string log = ReadLogFile(dir.path());
@@ -38,7 +37,7 @@ TEST(StartupE2E, ReadsTheSettingsFileFromTheWorkingDirectory) {
 
 TEST(StartupE2E, MalformedScriptStopsBeforeStartWithItsLineNumber) {
   TempDir dir;
-  Write(dir.path() / "bad.txt", "0.5 key 27 down\n1.0 jump 3\n");
+  dir.Write("bad.txt", "0.5 key 27 down\n1.0 jump 3\n");
   const ProgramRun run = RunQuela(dir.path(), {"--headless", "--script=bad.txt"});
   EXPECT_EQ(run.exitStatus, 2);
   EXPECT_NE(run.err.find("bad.txt:2:"), std::string::npos) << run.err;

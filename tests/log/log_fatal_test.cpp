@@ -8,12 +8,12 @@
 #include <csignal>
 #include <filesystem>
 
-#include "tests/log/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using quela::test::readFile;
+using quela::test::ReadFile;
 using quela::test::TempDir;
 
 struct Outcome {
@@ -38,9 +38,9 @@ Outcome runHelper(const TempDir& dir, const char* mode) {
   Outcome outcome;
   waitpid(child, &outcome.status, 0);
   outcome.took = std::chrono::steady_clock::now() - start;
-  outcome.err = readFile(errPath);
+  outcome.err = ReadFile(errPath);
   for (const auto& entry : fs::directory_iterator(dir.path())) {
-    if (entry.path().extension() == ".log") outcome.log = readFile(entry.path());
+    if (entry.path().extension() == ".log") outcome.log = ReadFile(entry.path());
   }
   return outcome;
 }

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "app/log/g2log.h"
-#include "tests/log/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using quela::test::readFile;
+using quela::test::ReadFile;
 using quela::test::TempDir;
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -58,7 +58,7 @@ TEST_F(LogFile, WrittenInsideAnExistingLogDirectory) {
   LOG(INFO) << "first";
   LOGF(WARNING, "second %d", 2);
   worker->flush();
-  const std::string text = readFile(path);
+  const std::string text = ReadFile(path);
   EXPECT_EQ(text.rfind("\t\tg2log created log at: ", 0), 0u);
   const std::string header = "\t\tLOG format: [YYYY/MM/DD hh:mm:ss.uuu* LEVEL FILE:LINE] message\n\n";
   const auto recordsAt = text.find(header);
@@ -70,11 +70,11 @@ TEST_F(LogFile, WrittenInsideAnExistingLogDirectory) {
   g2::detachLogging();
   LOG(INFO) << "after detachment";
   worker->flush();
-  EXPECT_EQ(readFile(path).find("after detachment"), std::string::npos);
+  EXPECT_EQ(ReadFile(path).find("after detachment"), std::string::npos);
 
   worker.reset();
-  EXPECT_NE(readFile(path).find("\ng2log g2FileSink shutdown at: "), std::string::npos);
-  EXPECT_NE(readFile(path).find("\nLog file at: [" + path.string() + "]\n"), std::string::npos);
+  EXPECT_NE(ReadFile(path).find("\ng2log g2FileSink shutdown at: "), std::string::npos);
+  EXPECT_NE(ReadFile(path).find("\nLog file at: [" + path.string() + "]\n"), std::string::npos);
 }
 
 TEST_F(LogFile, FallsBackToTheCurrentDirectory) {
@@ -120,7 +120,7 @@ TEST_F(LogFile, ManyThreadsAtOnce) {
   g2::detachLogging();
   worker->flush();
 
-  const std::string text = readFile(worker->logFilePath());
+  const std::string text = ReadFile(worker->logFilePath());
   std::vector<int> next(kThreads, 0);
   std::size_t start = text.find("\n\n") + 2;
   int total = 0;

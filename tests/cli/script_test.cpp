@@ -1,0 +1,92 @@
+#include "app/cli/script.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "app/cli/script_player.h"
+#include "tests/support/temp_dir.h"
+
+namespace quela {
+namespace {
+
+using namespace std::string_literals;
+using Args = std::vector<ScriptArg>;
+
+TEST(ParseScriptTest, ReadsEveryCommand) {
+  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  const std::pair<std::string, std::vector<ScriptCommand>> cases[] = {
+      {"# comment\n\n \t \n  # indented\n1.5 key 0x1B down\n2\tkey  27 up\r\n",
+       {{1.5, 5, ScriptVerb::kKey, Args{27L, "down"s}}, {2, 6, ScriptVerb::kKey, Args{27L, "up"s}}}},
+      {"\xEF\xBB\xBF.25 menu 32771\n4. quit", {{0.25, 1, ScriptVerb::kMenu, Args{32771L}}, {4, 2, ScriptVerb::kQuit, {}}}},
+      {"3 post 0xFFFFFFFF 0x7FFFFFFFFFFFFFFF -9223372036854775808",
+       {{3, 1, ScriptVerb::kPost, Args{0xFFFFFFFFL, std::numeric_limits<std::int64_t>::max(), kMin}}}},
+  };
+  for (const auto& [text, expected] : cases) {
+    const ScriptParseResult result = ParseScript(text, "script.txt");
+    EXPECT_EQ(result.error, "") << text;
+    EXPECT_EQ(result.commands, expected) << text;
+  }
+}
+
+TEST(ParseScriptTest, ReportsTheFirstBadLineWithItsNumber) {
+  const std::string badTime = ": expected seconds since the start, a non-negative decimal such as 1.5";
+  const std::string known = " (known: key, menu, post, quit)";
+  const std::pair<std::string, std::string> cases[] = {
+      {"0 quit\n-1 quit", "script.txt:2: bad time '-1'" + badTime},
+      {"1e3 quit", "script.txt:1: bad time '1e3'" + badTime},
+      {"inf quit", "script.txt:1: bad time 'inf'" + badTime},
+      {"\n\n5\n", "script.txt:3: missing command after the time"},
+      {"0 quit\n# fine\n1 KEY 27 down", "script.txt:3: unknown command 'KEY'" + known},
+      {"1 quit\0\xff\n"s, "script.txt:1: unknown command 'quit\\x00\\xff'" + known},
+      {"1 " + std::string(100 * 1024, 'k'), "script.txt:1: unknown command '" + std::string(60, 'k') + "...'" + known},
+      {"1 key 27", "script.txt:1: 'key' takes 2 arguments (key CODE down|up), got 1"},
+      {"1 key 27 down # note", "script.txt:1: 'key' takes 2 arguments (key CODE down|up), got 4"},
+      {"1 quit now", "script.txt:1: 'quit' takes 0 arguments (quit), got 1"},
+      {"1 key 0x100 down", "script.txt:1: CODE '0x100' is out of range 0..255"},
+      {"1 key -1 down", "script.txt:1: CODE '-1' is out of range 0..255"},
+      {"1 key 0x down", "script.txt:1: CODE '0x' is not a number (decimal or 0x hexadecimal)"},
+      {"1 key 27 left", "script.txt:1: expected down|up, got 'left'"},
+      {"1 menu 65536", "script.txt:1: ID '65536' is out of range 0..65535"},
+      {"1 post 0x100000000 0 0", "script.txt:1: MSG '0x100000000' is out of range 0..4294967295"},
+      {"1 post 1 0 0x8000000000000000",
+       "script.txt:1: LPARAM '0x8000000000000000' is out of range -9223372036854775808..9223372036854775807"},
+      {"1 post 1 0 12ab", "script.txt:1: LPARAM '12ab' is not a number (decimal or 0x hexadecimal)"},
+  };
+  for (const auto& [text, error] : cases) {
+    const ScriptParseResult result = ParseScript(text, "script.txt");
+    EXPECT_EQ(result.error, error);
+    EXPECT_TRUE(result.commands.empty()) << error;
+  }
+}
+
+TEST(LoadScriptTest, NamesTheFileInErrors) {
+  test::TempDir dir;
+  const std::filesystem::path bad = dir.Write("bad.txt", "0 quit\nsoon quit\n");
+  EXPECT_EQ(LoadScript(bad).error, bad.string() + ":2: bad time 'soon': expected seconds since the start, "
+                                                   "a non-negative decimal such as 1.5");
+  const std::filesystem::path missing = dir.path() / "missing.txt";
+  EXPECT_EQ(LoadScript(missing).error, missing.string() + ": cannot read the script: no such file");
+  EXPECT_EQ(LoadScript(dir.path()).error, dir.path().string() + ": cannot read the script: not a regular file");
+}
+
+TEST(ScriptPlayerTest, HandsOutEachCommandOnceInTimeOrder) {
+  // The line numbers stand for the file order, which equal times keep.
+  ScriptPlayer player({{2, 1, ScriptVerb::kQuit, {}}, {1, 2, ScriptVerb::kQuit, {}}, {1, 3, ScriptVerb::kQuit, {}},
+                       {0, 4, ScriptVerb::kQuit, {}}});
+  const auto lines = [&player](double now) {
+    std::vector<int> result;
+    for (const ScriptCommand& command : player.Due(now)) result.push_back(command.line);
+    return result;
+  };
+  EXPECT_EQ(lines(0.5), (std::vector{4}));
+  EXPECT_EQ(lines(1.0), (std::vector{2, 3}));
+  EXPECT_EQ(lines(0.0), (std::vector<int>{}));  // the clock going back replays nothing
+  EXPECT_EQ(lines(std::nan("")), (std::vector<int>{}));
+  EXPECT_EQ(lines(60), (std::vector{1}));
+  EXPECT_EQ(lines(120), (std::vector<int>{}));
+}
+
+}  // namespace
+}  // namespace quela
