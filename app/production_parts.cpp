@@ -1,42 +1,52 @@
 #include "app/production_parts.h"
 
-#include <chrono>
-
 #include "app/log/g2log.h"
+#include "ovr/OVR_CAPI.h"
 
 namespace quela {
 
-ProductionParts::ProductionParts(SdlPlatform& platform) : platform_(platform) {}
+ProductionParts::ProductionParts(SdlPlatform& platform) : platform_(platform), directx_(oculus_, platform) {}
 
-// No headset runtime is linked into this build yet: no headset can be opened.
-bool ProductionParts::CreateHMD(bool) { return false; }
+bool ProductionParts::CreateHMD(bool simulated) { return oculus_.CreateHMD(simulated); }
 
+// The window shows the headset's picture, so it takes the headset's resolution from the start
+// (an offscreen surface keeps the size it was created with).
 bool ProductionParts::InitInstance(const std::string& windowTitle) {
-  return platform_.CreateMainWindow(windowTitle, 960, 540);
+  const ovrHmd hmd = oculus_.hmd();
+  return platform_.CreateMainWindow(windowTitle, hmd ? hmd->Resolution.w : 1920, hmd ? hmd->Resolution.h : 1080);
 }
 
-bool ProductionParts::InitializeGraphics() { return false; }
-bool ProductionParts::InitializeHMD() { return false; }
-bool ProductionParts::CreateRendererFilter() { return false; }
-bool ProductionParts::RegisterRendererFilterClass() { return false; }
-bool ProductionParts::RegisterRendererFilterProxy() { return false; }
+bool ProductionParts::InitializeGraphics(const cConfig& config) { return directx_.Initialize(config); }
+
+bool ProductionParts::InitializeHMD() { return oculus_.Initialize(platform_.Window(), directx_.gammaCorrect()); }
+
+// The video sink arrives with playback; until then there is no renderer filter to create or register.
+bool ProductionParts::CreateRendererFilter() { return true; }
+bool ProductionParts::RegisterRendererFilterClass() { return true; }
+bool ProductionParts::RegisterRendererFilterProxy() { return true; }
 void ProductionParts::SetSvpEnabled(bool) {}
 void ProductionParts::ScheduleSceneLoad() {}
 
-bool ProductionParts::PreRender() { return false; }
-void ProductionParts::Render() {}
+bool ProductionParts::PreRender() { return directx_.PreRender(); }
+void ProductionParts::Render() { directx_.Render(); }
 void ProductionParts::PollGamepad() {}
 bool ProductionParts::IsMinimised() { return platform_.IsMinimised(); }
 void ProductionParts::Sleep(int ms) { SdlPlatform::Sleep(ms); }
-
-double ProductionParts::RuntimeSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double ProductionParts::RuntimeSeconds() { return ovr_GetTimeInSeconds(); }
 
 bool ProductionParts::GraphBusy() { return false; }
-void ProductionParts::OpenFile(const std::string&) {}
+
+void ProductionParts::OpenFile(const std::string& path) {
+  LOGF(WARNING, "Playback is not part of this build; cannot open %s", path.c_str());
+}
+
 void ProductionParts::DestroyWindow() { platform_.HideWindow(); }
-bool ProductionParts::SaveScreenshot(const std::string&, ScreenshotImage) { return false; }
+
+bool ProductionParts::SaveScreenshot(const std::string& path, ScreenshotImage image) {
+  const bool saved = directx_.SaveScreenshot(path, image == ScreenshotImage::kEyes);
+  if (!saved) LOGF(WARNING, "Screenshot FAILED, %s", path.c_str());
+  return saved;
+}
 
 void ProductionParts::ShowMessageBox(const std::string& title, const std::string& text) {
   if (platform_.Headless()) LOG(WARNING) << title << ": " << text;
@@ -47,7 +57,13 @@ void ProductionParts::ReleaseCursor() {}
 void ProductionParts::TeardownGraph() {}
 void ProductionParts::ReleaseRendererFilter() {}
 void ProductionParts::RevokeRendererFilterClass() {}
-void ProductionParts::ReleaseGraphics() { platform_.DestroyMainWindow(); }
-void ProductionParts::DestroyHMD() {}
+
+void ProductionParts::ReleaseGraphics() {
+  directx_.Release();
+  oculus_.Release();
+}
+
+// The runtime frees its GL objects here, so the window's context lives until the platform goes.
+void ProductionParts::DestroyHMD() { oculus_.Destroy(); }
 
 }  // namespace quela

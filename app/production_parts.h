@@ -1,7 +1,9 @@
 #pragma once
 // The program's own ShellParts: the real subsystems on the real platform.
 #include "app/shell/shell_parts.h"
+#include "hmd/oculus.h"
 #include "platform/sdl_platform.h"
+#include "render/directx.h"
 
 namespace quela {
 
@@ -11,7 +13,7 @@ class ProductionParts : public ShellParts {
 
   bool CreateHMD(bool simulated) override;
   bool InitInstance(const std::string& windowTitle) override;
-  bool InitializeGraphics() override;
+  bool InitializeGraphics(const cConfig& config) override;
   bool InitializeHMD() override;
   bool CreateRendererFilter() override;
   bool RegisterRendererFilterClass() override;
@@ -41,6 +43,8 @@ class ProductionParts : public ShellParts {
 
  private:
   SdlPlatform& platform_;
+  cOculus oculus_;
+  cDirectX directx_;
 };
 
 }  // namespace quela

@@ -50,12 +50,51 @@ void SdlPlatform::HideWindow() {
 }
 
 void SdlPlatform::DestroyMainWindow() {
+  if (glContext_) SDL_GL_DeleteContext(glContext_);
+  glContext_ = nullptr;
   if (window_) SDL_DestroyWindow(window_);
   window_ = nullptr;
 }
 
 bool SdlPlatform::IsMinimised() const {
   return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+void SdlPlatform::Resize(int width, int height) {
+  if (window_) SDL_SetWindowSize(window_, width, height);
+}
+
+bool SdlPlatform::CreateContext(bool srgb, int samples) {
+  if (!window_) {
+    error_ = "no window";
+    return false;
+  }
+  SDL_GL_SetAttribute(SDL_GL_FRAMEBUFFER_SRGB_CAPABLE, srgb ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 1 ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 1 ? samples : 0);
+  glContext_ = SDL_GL_CreateContext(window_);
+  if (!glContext_ && srgb) {
+    // Some drivers have no sRGB-capable visual: fall back to a plain one.
+    SDL_GL_SetAttribute(SDL_GL_FRAMEBUFFER_SRGB_CAPABLE, 0);
+    glContext_ = SDL_GL_CreateContext(window_);
+  }
+  if (!glContext_) {
+    error_ = SDL_GetError();
+    return false;
+  }
+  SDL_GL_MakeCurrent(window_, glContext_);
+  // The headset runtime paces frames itself; waiting for the desktop's vblank would add latency.
+  SDL_GL_SetSwapInterval(0);
+  return true;
+}
+
+bool SdlPlatform::FramebufferIsSrgb() const {
+  int capable = 0;
+  return glContext_ && SDL_GL_GetAttribute(SDL_GL_FRAMEBUFFER_SRGB_CAPABLE, &capable) == 0 && capable != 0;
+}
+
+void SdlPlatform::Swap() {
+  if (window_) SDL_GL_SwapWindow(window_);
 }
 
 void SdlPlatform::ShowMessageBox(const std::string& title, const std::string& text) {

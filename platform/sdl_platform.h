@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/shell/message_queue.h"
+#include "render/gl_surface.h"
 
 struct SDL_Window;
 
@@ -12,7 +13,7 @@ namespace quela {
 
 class SdlMessageQueue;
 
-class SdlPlatform {
+class SdlPlatform : public GlSurface {
  public:
   // Starts SDL's event and video parts; headless (or no display) uses the offscreen driver. Main thread.
   explicit SdlPlatform(bool headless);
@@ -23,7 +24,7 @@ class SdlPlatform {
   bool Headless() const { return headless_; }
   // False (with SDL's reason in Error()) when video could not start at all.
   bool VideoReady() const { return videoReady_; }
-  const std::string& Error() const { return error_; }
+  std::string Error() const override { return error_; }
   MessageQueue& Queue();
 
   // An OpenGL window of the given size, hidden when headless.
@@ -32,6 +33,12 @@ class SdlPlatform {
   void HideWindow();
   void DestroyMainWindow();
   bool IsMinimised() const;
+
+  // GlSurface, for the main window.
+  void Resize(int width, int height) override;
+  bool CreateContext(bool srgb, int samples) override;
+  bool FramebufferIsSrgb() const override;
+  void Swap() override;
 
   // A modal box; headless or when SDL cannot show one, the title and text go to standard error.
   void ShowMessageBox(const std::string& title, const std::string& text);
@@ -43,6 +50,7 @@ class SdlPlatform {
   std::string error_;
   std::unique_ptr<SdlMessageQueue> queue_;
   SDL_Window* window_ = nullptr;
+  void* glContext_ = nullptr;
 };
 
 }  // namespace quela

@@ -82,7 +82,7 @@ bool cQuelaSingleton::InitInstance() {
 }
 
 bool cQuelaSingleton::Initialize() {
-  if (!parts_.InitializeGraphics()) {
+  if (!parts_.InitializeGraphics(*config_)) {
     LOG(WARNING) << "DirectX Initialize() FAILED";
     parts_.ShowMessageBox("Quela - DirectX Initialize()", "Failed to Initialize");
     return false;

@@ -4,6 +4,8 @@
 // own steps. Every call is made on the main thread.
 #include <string>
 
+#include "app/config/config.h"
+
 namespace quela {
 
 enum class ScreenshotImage { kMirror, kEyes };
@@ -15,7 +17,7 @@ class ShellParts {
   // Start-up, in this order.
   virtual bool CreateHMD(bool simulated) = 0;
   virtual bool InitInstance(const std::string& windowTitle) = 0;
-  virtual bool InitializeGraphics() = 0;
+  virtual bool InitializeGraphics(const cConfig& config) = 0;
   virtual bool InitializeHMD() = 0;
   virtual bool CreateRendererFilter() = 0;
   virtual bool RegisterRendererFilterClass() = 0;

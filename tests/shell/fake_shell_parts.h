@@ -23,7 +23,7 @@ class FakeShellParts : public ShellParts {
 
   bool CreateHMD(bool simulated) override { return Step(simulated ? "CreateHMD(simulated)" : "CreateHMD"); }
   bool InitInstance(const std::string& title) override { return Step("InitInstance(" + title + ")"); }
-  bool InitializeGraphics() override { return Step("InitializeGraphics"); }
+  bool InitializeGraphics(const cConfig&) override { return Step("InitializeGraphics"); }
   bool InitializeHMD() override { return Step("InitializeHMD"); }
   bool CreateRendererFilter() override { return Step("CreateRendererFilter"); }
   bool RegisterRendererFilterClass() override { return Step("RegisterRendererFilterClass"); }

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hmd/oculus.h"
+#include "ovr/OVR_CAPI.h"
+#include "tests/support/headless_gl.h"
+#include "toolkit/device.h"
+
+namespace quela {
+namespace {
+
+TEST(OculusLayoutTest, SharedTargetAndViewportsForTheDk2) {
+  const ovrSizei size = SharedTargetSize({1182, 1461}, {1182, 1461});
+  EXPECT_EQ(size.w, 2364);
+  EXPECT_EQ(size.h, 1461);
+  const EyeLayout layout = SharedEyeLayout(size.w, size.h);
+  EXPECT_EQ(layout.viewports[0].Pos.x, 0);
+  EXPECT_EQ(layout.viewports[0].Size.w, 1182);
+  EXPECT_EQ(layout.viewports[1].Pos.x, 1183);  // one past the middle
+  EXPECT_EQ(layout.viewports[1].Size.w, 1182);
+  EXPECT_EQ(layout.viewports[1].Size.h, 1461);
+  // Unequal eyes: the larger height, widths side by side.
+  const ovrSizei uneven = SharedTargetSize({100, 80}, {101, 90});
+  EXPECT_EQ(uneven.w, 201);
+  EXPECT_EQ(uneven.h, 90);
+  EXPECT_EQ(DistortionCaps(false), 0x18Bu);
+  EXPECT_EQ(DistortionCaps(true), 0x1CBu);
+}
+
+class OculusTest : public ::testing::Test {
+ protected:
+  OculusTest() : gl_(64, 64), device_() {
+    oculus_.showStatusText = [this](const std::string& text) { texts_.push_back(text); };
+  }
+  ~OculusTest() override {
+    oculus_.Release();
+    oculus_.Destroy();
+  }
+
+  static void NoSwap(void*) {}
+
+  test::HeadlessGl gl_;
+  toolkit::Device device_;
+  cOculus oculus_;
+  std::vector<std::string> texts_;
+};
+
+TEST_F(OculusTest, NoRealHeadsetOnThisMachineMeansNoHmd) {
+  EXPECT_FALSE(oculus_.CreateHMD(false));
+  EXPECT_FALSE(oculus_.Initialize(nullptr, false));
+}
+
+TEST_F(OculusTest, SimulatedDk2GetsItsSharedTargetAndProjections) {
+  ASSERT_TRUE(oculus_.CreateHMD(true));
+  ASSERT_TRUE(oculus_.Initialize(gl_.window(), false));
+  ASSERT_NE(oculus_.renderTarget(), nullptr);
+  EXPECT_EQ(oculus_.renderTarget()->width(), 2364);
+  EXPECT_EQ(oculus_.renderTarget()->height(), 1461);
+  EXPECT_EQ(oculus_.eyeViewport(1).x, 1183.0f);
+  EXPECT_EQ(oculus_.eyeTextures()[1].OGL.Header.RenderViewport.Pos.x, 1183);
+  EXPECT_EQ(oculus_.eyeTextures()[0].OGL.TexId, oculus_.renderTarget()->color().id());
+  EXPECT_EQ(ovrHmd_GetEnabledCaps(oculus_.hmd()), 0x0280u);
+
+  oculus_.CaptureHMDValues(HmdOutput{1, false, 0, &NoSwap, nullptr}, true);
+  ASSERT_TRUE(oculus_.hmdValuesCaptured());
+  // Row-vector form of the left eye's projection.
+  const toolkit::Matrix& left = oculus_.eyeProjection(0);
+  EXPECT_NEAR(left.m[0][0], 0.929789f, 1e-4f);
+  EXPECT_NEAR(left.m[1][1], 0.752283f, 1e-4f);
+  EXPECT_NEAR(left.m[2][3], -1.0f, 1e-6f);  // right-handed: w = -z
+  EXPECT_NEAR(oculus_.eyeRenderDesc(0).ViewAdjust.x, 0.032f, 1e-6f);
+  EXPECT_EQ(texts_.back(), "Mirrored to Monitor");
+}
+
+TEST_F(OculusTest, MirrorAndLowPersistenceAlwaysResendEachOther) {
+  ASSERT_TRUE(oculus_.CreateHMD(true));
+  ASSERT_TRUE(oculus_.Initialize(gl_.window(), false));
+  oculus_.CaptureHMDValues(HmdOutput{1, false, 0, &NoSwap, nullptr}, false);
+  EXPECT_EQ(ovrHmd_GetEnabledCaps(oculus_.hmd()), 0x2280u);
+  EXPECT_EQ(texts_.back(), "Not Mirrored to Monitor");
+  oculus_.SetLowPersistence(false);
+  EXPECT_EQ(ovrHmd_GetEnabledCaps(oculus_.hmd()), 0x2200u);
+  EXPECT_EQ(texts_.back(), "Low Persistance Disabled");
+  oculus_.SetLowPersistence(true);
+  EXPECT_EQ(ovrHmd_GetEnabledCaps(oculus_.hmd()), 0x2280u);
+  oculus_.SetMirrorToMonitor(true);
+  EXPECT_EQ(ovrHmd_GetEnabledCaps(oculus_.hmd()), 0x0280u);
+}
+
+TEST_F(OculusTest, OptionsWithoutAHeadsetStillShowAndStore) {
+  oculus_.SetMirrorToMonitor(false);
+  oculus_.SetLowPersistence(false);
+  EXPECT_FALSE(oculus_.mirrorToMonitor());
+  EXPECT_FALSE(oculus_.lowPersistence());
+  EXPECT_EQ(texts_, (std::vector<std::string>{"Not Mirrored to Monitor", "Low Persistance Disabled"}));
+}
+
+}  // namespace
+}  // namespace quela
