@@ -1,0 +1,97 @@
+#include "tools/font_baker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace quela::tools::test {
+namespace {
+
+using toolkit::Glyph;
+using toolkit::SpriteFontData;
+
+const SpriteFontData& Italic() {
+  static const SpriteFontData font = [] {
+    FontBakeSettings settings;
+    settings.faceFile = QUELA_ITALIC_FACE;
+    return BakeSpriteFont(settings);
+  }();
+  return font;
+}
+
+const Glyph& GlyphOf(char c) {
+  const auto& glyphs = Italic().glyphs;
+  const auto it = std::find_if(glyphs.begin(), glyphs.end(), [&](const Glyph& g) { return g.character == std::uint32_t(c); });
+  if (it == glyphs.end()) throw std::out_of_range("no glyph");
+  return *it;
+}
+
+TEST(FontBaker, CoversPrintableAsciiWithADefault) {
+  const SpriteFontData& font = Italic();
+  ASSERT_EQ(font.glyphs.size(), 126u - 32u + 1u);
+  for (std::uint32_t c = 32; c <= 126; ++c) EXPECT_EQ(font.glyphs[c - 32].character, c);
+  EXPECT_EQ(font.defaultCharacter, std::uint32_t('?'));
+  // What the program loads: the bytes survive the file format unchanged.
+  EXPECT_EQ(toolkit::ReadSpriteFont(toolkit::WriteSpriteFont(font), "<baked>"), font);
+}
+
+TEST(FontBaker, GlyphsArePaddedAndInsideThePremultipliedAtlas) {
+  const SpriteFontData& font = Italic();
+  const auto& g = font.glyphs;
+  for (std::size_t i = 0; i < g.size(); ++i) {
+    ASSERT_GE(g[i].left, 1);
+    ASSERT_GE(g[i].top, 1);
+    ASSERT_LE(g[i].right, std::int32_t(font.width) - 1);
+    ASSERT_LE(g[i].bottom, std::int32_t(font.height) - 1);
+    for (std::size_t j = i + 1; j < g.size(); ++j) {
+      // At least one clear texel between neighbours, so filtering never bleeds.
+      const bool apart = g[i].right < g[j].left || g[j].right < g[i].left || g[i].bottom < g[j].top || g[j].bottom < g[i].top;
+      ASSERT_TRUE(apart) << char(g[i].character) << " touches " << char(g[j].character);
+    }
+  }
+  for (std::size_t at = 0; at < font.rgba.size(); at += 4)
+    ASSERT_TRUE(font.rgba[at] == font.rgba[at + 3] && font.rgba[at + 1] == font.rgba[at + 3] && font.rgba[at + 2] == font.rgba[at + 3]);
+}
+
+TEST(FontBaker, GlyphsShareTheBaselineAndTheSpaceIsBlank) {
+  // Bottom of glyphs without descenders: the baseline, whatever their height.
+  const auto baseline = [](char c) { return GlyphOf(c).yOffset + float(GlyphOf(c).bottom - GlyphOf(c).top); };
+  for (char c : {'x', 'H', 'a', '1'}) EXPECT_NEAR(baseline(c), baseline('X'), 1.0f) << c;
+  EXPECT_GT(GlyphOf('g').yOffset + float(GlyphOf('g').bottom - GlyphOf('g').top), baseline('X') + 3);
+  EXPECT_GT(GlyphOf('X').yOffset, 0);
+
+  const Glyph& space = GlyphOf(' ');
+  EXPECT_EQ(space.right - space.left, 1);
+  EXPECT_EQ(Italic().rgba[(std::size_t(space.top) * Italic().width + std::size_t(space.left)) * 4 + 3], 0);
+  EXPECT_GT(space.xAdvance + 1, 5) << "a space still moves the pen";
+}
+
+TEST(FontBaker, MeasuresTextPlausibly) {
+  const SpriteFontData& font = Italic();
+  const FontBakeSettings defaults;
+  EXPECT_GT(font.lineSpacing, defaults.pixelSize * 1.0f);
+  EXPECT_LT(font.lineSpacing, defaults.pixelSize * 1.5f);
+  const toolkit::SpriteFontLayout layout(font);
+  const auto hello = layout.MeasureString("Hello");
+  // Five letters of a sans face: roughly half an em each.
+  EXPECT_GT(hello[0], 1.5f * defaults.pixelSize);
+  EXPECT_LT(hello[0], 4.0f * defaults.pixelSize);
+  EXPECT_FLOAT_EQ(hello[1], font.lineSpacing);
+  EXPECT_FLOAT_EQ(layout.MeasureString("Hello\nHello")[1], 2 * font.lineSpacing);
+  EXPECT_GT(layout.MeasureString("Hello Hello")[0], 2 * hello[0]);
+}
+
+TEST(FontBaker, MissingFaceIsAClearError) {
+  FontBakeSettings settings;
+  settings.faceFile = "/nonexistent/face.ttf";
+  try {
+    BakeSpriteFont(settings);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("/nonexistent/face.ttf"), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace
+}  // namespace quela::tools::test
