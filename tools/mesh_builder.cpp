@@ -39,7 +39,8 @@ void AddTriangleCcw(Outline& outline, int a, int b, int c) {
 }
 
 void MeshBuilder::AddTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
-  indices_.insert(indices_.end(), {a, b, c});
+  // Stored clockwise as seen from the front, as the renderer's models are wound (it culls counter-clockwise).
+  indices_.insert(indices_.end(), {a, c, b});
 }
 
 void MeshBuilder::AddSurface(const Surface& surface, int cols, int rows) {

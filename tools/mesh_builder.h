@@ -2,9 +2,10 @@
 // Collects the triangles of one CMO mesh: parametric surfaces for the
 // screens, extruded outlines for the GUI parts.
 //
-// Winding: every triangle is counter-clockwise seen from the side its normals
-// point to (the right-hand rule gives the normal), the convention of the
-// toolkit's counter-clockwise-front culling.
+// Winding: triangles are given counter-clockwise seen from the side their
+// normals point to, and stored the other way round: the file's triangles are
+// clockwise seen from the front, as the renderer (which culls
+// counter-clockwise triangles) expects of every model.
 #include <array>
 #include <cstdint>
 #include <functional>

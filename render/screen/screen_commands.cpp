@@ -83,7 +83,7 @@ bool HandleScreenKey(ScreenState& state, std::uint32_t virtualKey, bool down, fl
     // Forward and backward act on key-down so that auto-repeat keeps stepping.
     case VK_ADD:
     case VK_OEM_PLUS:
-      state.MoveViewerForward(elapsedSeconds);
+      if (down) state.MoveViewerForward(elapsedSeconds);
       return true;
     case VK_SUBTRACT:
     case VK_OEM_MINUS:

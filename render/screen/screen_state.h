@@ -53,6 +53,7 @@ class ScreenState {
   // Stores the 3D type and sets LayoutChanged, only outside Mono2D.
   void SetVideo3DType(Video3DType type);
 
+  // Any value; one outside the table keeps the current model and shows nothing.
   void SetScreenType(ScreenType type);
   void SetStereoFlip();
   void SetScreenPlacement(bool above);

@@ -64,7 +64,7 @@ TEST_P(GuiPart, WindingAgreesWithNormals) {
     for (int k = 0; k < 3; ++k) {
       ASSERT_GT(Dot(t.Normal(), NormalOf(*t.v[k])), 0);
     }
-    volume += Dot(t.p[0], Cross(t.p[1], t.p[2])) / 6;
+    volume += Dot(t.p[0], Cross(t.p[2], t.p[1])) / 6;
   }
   if (GetParam().shape != Shape::Plane) {
     EXPECT_GT(volume, 0) << "a solid turned inside out";

@@ -50,7 +50,7 @@ inline void ExpectWellFormed(const toolkit::CmoMesh& mesh) {
 struct Triangle {
   Vec3 p[3];
   const toolkit::CmoVertex* v[3];
-  Vec3 Normal() const { return Cross(p[1] - p[0], p[2] - p[0]); }
+  Vec3 Normal() const { return Cross(p[2] - p[0], p[1] - p[0]); }  // clockwise front
   Vec3 Centroid() const { return (p[0] + p[1] + p[2]) * (1.0f / 3); }
 };
 
