@@ -1,0 +1,312 @@
+#include "ovr/distortion_renderer.h"
+
+#include <epoxy/gl.h>
+
+#include <cstddef>
+#include <string>
+
+#include "app/log/g2log.h"
+
+namespace quela::ovr {
+namespace {
+
+// The tangent directions are turned by the time-warp rotation and projected back before the
+// lookup; everything per pixel is the three fetches (at level 0: the eye texture has no mipmaps)
+// and the vignette multiply. The varyings are affine: the mesh is flat, w is always 1. Clamping at the
+// vertices keeps every interpolated coordinate inside the eye's viewport, so the other eye's
+// picture never bleeds in at the rim.
+constexpr const char* kMeshVertexShader = R"(
+layout(location = 0) in vec2 a_panelNdc;
+layout(location = 1) in vec2 a_tanRed;
+layout(location = 2) in vec2 a_tanGreen;
+layout(location = 3) in vec2 a_tanBlue;
+layout(location = 4) in float a_vignette;
+uniform mat3 u_warp;
+uniform vec2 u_uvScale;
+uniform vec2 u_uvOffset;
+uniform vec2 u_uvMin;
+uniform vec2 u_uvMax;
+uniform float u_useVignette;
+noperspective out vec2 v_uvRed;
+noperspective out vec2 v_uvGreen;
+noperspective out vec2 v_uvBlue;
+noperspective out float v_vignette;
+vec2 SourceUv(vec2 tangent) {
+  vec3 d = u_warp * vec3(tangent, -1.0);
+  return clamp((d.xy / -d.z) * u_uvScale + u_uvOffset, u_uvMin, u_uvMax);
+}
+void main() {
+  v_uvRed = SourceUv(a_tanRed);
+  v_uvGreen = SourceUv(a_tanGreen);
+  v_uvBlue = SourceUv(a_tanBlue);
+  v_vignette = mix(1.0, a_vignette, u_useVignette);
+  gl_Position = vec4(a_panelNdc, 0.0, 1.0);
+}
+)";
+
+constexpr const char* kMeshFragmentShader = R"(
+noperspective in vec2 v_uvRed;
+noperspective in vec2 v_uvGreen;
+noperspective in vec2 v_uvBlue;
+noperspective in float v_vignette;
+uniform sampler2D u_eyeTexture;
+out vec4 o_colour;
+void main() {
+  if (v_vignette <= 0.0) {  // the rim outside the picture costs no fetches
+    o_colour = vec4(0.0, 0.0, 0.0, 1.0);
+    return;
+  }
+#ifdef CHROMATIC
+  vec3 c = vec3(textureLod(u_eyeTexture, v_uvRed, 0.0).r, textureLod(u_eyeTexture, v_uvGreen, 0.0).g,
+                textureLod(u_eyeTexture, v_uvBlue, 0.0).b);
+#else
+  vec3 c = textureLod(u_eyeTexture, v_uvGreen, 0.0).rgb;
+#endif
+  o_colour = vec4(c * min(v_vignette, 1.0), 1.0);
+}
+)";
+
+// The notice: a dark panel with a light frame in the middle of each eye.
+constexpr const char* kPanelVertexShader = R"(
+out vec2 v_local;
+void main() {
+  vec2 corner = vec2(gl_VertexID & 1, gl_VertexID >> 1) * 2.0 - 1.0;
+  v_local = corner;
+  gl_Position = vec4(corner * vec2(0.55, 0.35), 0.0, 1.0);
+}
+)";
+
+constexpr const char* kPanelFragmentShader = R"(
+in vec2 v_local;
+out vec4 o_colour;
+void main() {
+  vec2 edge = 1.0 - abs(v_local);
+  bool frame = min(edge.x * 0.55, edge.y * 0.35) < 0.012;
+  o_colour = frame ? vec4(0.85, 0.85, 0.85, 1.0) : vec4(0.08, 0.10, 0.14, 1.0);
+}
+)";
+
+GLuint Compile(GLenum stage, const char* source, const char* defines) {
+  const GLuint shader = glCreateShader(stage);
+  const char* parts[] = {"#version 330 core\n", defines, source};
+  glShaderSource(shader, 3, parts, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    LOGF(WARNING, "Distortion shader failed to compile: %s", log);
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+GLuint Link(const char* vertexSource, const char* fragmentSource, const char* defines) {
+  const GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource, defines);
+  const GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource, defines);
+  GLuint program = 0;
+  if (vs && fs) {
+    program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      char log[1024] = {};
+      glGetProgramInfoLog(program, sizeof log, nullptr, log);
+      LOGF(WARNING, "Distortion program failed to link: %s", log);
+      glDeleteProgram(program);
+      program = 0;
+    }
+  }
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  return program;
+}
+
+// Saves the GL state Present touches and puts it back, so the program's renderer finds its own.
+class SavedGlState {
+ public:
+  SavedGlState() {
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer_);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer_);
+    glGetIntegerv(GL_VIEWPORT, viewport_);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program_);
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray_);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture_);
+    glActiveTexture(GL_TEXTURE0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture0_);
+    glGetIntegerv(GL_SAMPLER_BINDING, &sampler0_);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour_);
+    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask_);
+    for (int i = 0; i < kEnables; ++i) enabled_[i] = glIsEnabled(kCaps[i]);
+  }
+  ~SavedGlState() {
+    for (int i = 0; i < kEnables; ++i) (enabled_[i] ? glEnable : glDisable)(kCaps[i]);
+    glColorMask(colourMask_[0], colourMask_[1], colourMask_[2], colourMask_[3]);
+    glClearColor(clearColour_[0], clearColour_[1], clearColour_[2], clearColour_[3]);
+    glBindSampler(0, sampler0_);
+    glBindTexture(GL_TEXTURE_2D, texture0_);
+    glActiveTexture(activeTexture_);
+    glBindVertexArray(vertexArray_);
+    glUseProgram(program_);
+    glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer_);
+  }
+  SavedGlState(const SavedGlState&) = delete;
+  SavedGlState& operator=(const SavedGlState&) = delete;
+
+ private:
+  static constexpr int kEnables = 6;
+  static constexpr GLenum kCaps[kEnables] = {GL_DEPTH_TEST, GL_STENCIL_TEST, GL_BLEND,
+                                             GL_CULL_FACE, GL_SCISSOR_TEST, GL_FRAMEBUFFER_SRGB};
+  GLint drawFramebuffer_ = 0, readFramebuffer_ = 0, viewport_[4] = {}, program_ = 0, vertexArray_ = 0;
+  GLint activeTexture_ = GL_TEXTURE0, texture0_ = 0, sampler0_ = 0;
+  GLfloat clearColour_[4] = {};
+  GLboolean colourMask_[4] = {};
+  GLboolean enabled_[kEnables] = {};
+};
+
+}  // namespace
+
+struct DistortionRenderer::Gl {
+  GLuint meshProgram = 0, panelProgram = 0, vertexArray = 0, vertexBuffer = 0, indexBuffer = 0;
+  GLuint emptyVertexArray = 0, sampler = 0;
+  GLint warpLocation = -1, uvScaleLocation = -1, uvOffsetLocation = -1, useVignetteLocation = -1;
+  GLint uvMinLocation = -1, uvMaxLocation = -1;
+  GLsizei indexCount[ovrEye_Count] = {};
+  std::size_t indexOffset[ovrEye_Count] = {};  // bytes
+  GLint baseVertex[ovrEye_Count] = {};
+
+  ~Gl() {
+    glDeleteProgram(meshProgram);
+    glDeleteProgram(panelProgram);
+    glDeleteVertexArrays(1, &vertexArray);
+    glDeleteVertexArrays(1, &emptyVertexArray);
+    glDeleteBuffers(1, &vertexBuffer);
+    glDeleteBuffers(1, &indexBuffer);
+    glDeleteSamplers(1, &sampler);
+  }
+};
+
+std::unique_ptr<DistortionRenderer> DistortionRenderer::Create(
+    const DistortionMesh (&meshes)[ovrEye_Count], bool chromatic) {
+  std::unique_ptr<DistortionRenderer> renderer(new DistortionRenderer);
+  renderer->gl_ = std::make_unique<Gl>();
+  Gl& gl = *renderer->gl_;
+  gl.meshProgram = Link(kMeshVertexShader, kMeshFragmentShader, chromatic ? "#define CHROMATIC\n" : "");
+  gl.panelProgram = Link(kPanelVertexShader, kPanelFragmentShader, "");
+  if (!gl.meshProgram || !gl.panelProgram) return nullptr;
+  gl.warpLocation = glGetUniformLocation(gl.meshProgram, "u_warp");
+  gl.uvScaleLocation = glGetUniformLocation(gl.meshProgram, "u_uvScale");
+  gl.uvOffsetLocation = glGetUniformLocation(gl.meshProgram, "u_uvOffset");
+  gl.useVignetteLocation = glGetUniformLocation(gl.meshProgram, "u_useVignette");
+  gl.uvMinLocation = glGetUniformLocation(gl.meshProgram, "u_uvMin");
+  gl.uvMaxLocation = glGetUniformLocation(gl.meshProgram, "u_uvMax");
+
+  GLint previousVertexArray = 0;
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVertexArray);
+  glGenVertexArrays(1, &gl.vertexArray);
+  glGenVertexArrays(1, &gl.emptyVertexArray);
+  glGenBuffers(1, &gl.vertexBuffer);
+  glGenBuffers(1, &gl.indexBuffer);
+  glBindVertexArray(gl.vertexArray);
+
+  const std::size_t vertexBytes = sizeof(DistortionVertex);
+  std::size_t totalVertices = 0, totalIndices = 0;
+  for (const DistortionMesh& mesh : meshes) {
+    totalVertices += mesh.vertices.size();
+    totalIndices += mesh.indices.size();
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, gl.vertexBuffer);
+  glBufferData(GL_ARRAY_BUFFER, totalVertices * vertexBytes, nullptr, GL_STATIC_DRAW);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gl.indexBuffer);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, totalIndices * sizeof(std::uint16_t), nullptr, GL_STATIC_DRAW);
+  std::size_t vertexAt = 0, indexAt = 0;
+  for (int eye = 0; eye < ovrEye_Count; ++eye) {
+    const DistortionMesh& mesh = meshes[eye];
+    glBufferSubData(GL_ARRAY_BUFFER, vertexAt * vertexBytes, mesh.vertices.size() * vertexBytes,
+                    mesh.vertices.data());
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, indexAt * sizeof(std::uint16_t),
+                    mesh.indices.size() * sizeof(std::uint16_t), mesh.indices.data());
+    gl.baseVertex[eye] = static_cast<GLint>(vertexAt);
+    gl.indexOffset[eye] = indexAt * sizeof(std::uint16_t);
+    gl.indexCount[eye] = static_cast<GLsizei>(mesh.indices.size());
+    vertexAt += mesh.vertices.size();
+    indexAt += mesh.indices.size();
+  }
+  const auto attribute = [&](GLuint location, GLint components, std::size_t offset) {
+    glEnableVertexAttribArray(location);
+    glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE, vertexBytes,
+                          reinterpret_cast<const void*>(offset));
+  };
+  attribute(0, 2, offsetof(DistortionVertex, panelNdc));
+  attribute(1, 2, offsetof(DistortionVertex, tanRed));
+  attribute(2, 2, offsetof(DistortionVertex, tanGreen));
+  attribute(3, 2, offsetof(DistortionVertex, tanBlue));
+  attribute(4, 1, offsetof(DistortionVertex, vignette));
+  glBindVertexArray(previousVertexArray);
+
+  glGenSamplers(1, &gl.sampler);
+  glSamplerParameteri(gl.sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glSamplerParameteri(gl.sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glSamplerParameteri(gl.sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glSamplerParameteri(gl.sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  return renderer;
+}
+
+DistortionRenderer::~DistortionRenderer() = default;
+
+void DistortionRenderer::Present(const PresentOptions& options, const EyeSource (&eyes)[ovrEye_Count]) {
+  std::unique_ptr<SavedGlState> saved;
+  if (options.restoreState) saved = std::make_unique<SavedGlState>();
+  const Gl& gl = *gl_;
+  glBindFramebuffer(GL_FRAMEBUFFER, options.framebuffer);
+  for (GLenum cap : {GL_DEPTH_TEST, GL_STENCIL_TEST, GL_BLEND, GL_CULL_FACE, GL_SCISSOR_TEST})
+    glDisable(cap);
+  (options.srgb ? glEnable : glDisable)(GL_FRAMEBUFFER_SRGB);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glViewport(0, 0, options.size.w, options.size.h);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  if (!options.drawEyes) return;
+
+  const int half = options.size.w / 2;
+  const auto eyeViewport = [&](int eye) {
+    glViewport(eye == ovrEye_Left ? 0 : half, 0, eye == ovrEye_Left ? half : options.size.w - half,
+               options.size.h);
+  };
+  glUseProgram(gl.meshProgram);
+  glBindVertexArray(gl.vertexArray);
+  glActiveTexture(GL_TEXTURE0);
+  glBindSampler(0, gl.sampler);
+  glUniform1f(gl.useVignetteLocation, options.vignette ? 1.0f : 0.0f);
+  for (int eye = 0; eye < ovrEye_Count; ++eye) {
+    const EyeSource& source = eyes[eye];
+    eyeViewport(eye);
+    glBindTexture(GL_TEXTURE_2D, source.texture);
+    glUniformMatrix3fv(gl.warpLocation, 1, GL_TRUE, source.warp.data());
+    glUniform2f(gl.uvScaleLocation, source.uv.scale.x, source.uv.scale.y);
+    glUniform2f(gl.uvOffsetLocation, source.uv.offset.x, source.uv.offset.y);
+    glUniform2f(gl.uvMinLocation, source.bounds.min.x, source.bounds.min.y);
+    glUniform2f(gl.uvMaxLocation, source.bounds.max.x, source.bounds.max.y);
+    glDrawElementsBaseVertex(GL_TRIANGLES, gl.indexCount[eye], GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(gl.indexOffset[eye]), gl.baseVertex[eye]);
+  }
+  if (options.healthNotice) {
+    glUseProgram(gl.panelProgram);
+    glBindVertexArray(gl.emptyVertexArray);
+    for (int eye = 0; eye < ovrEye_Count; ++eye) {
+      eyeViewport(eye);
+      glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
+  }
+  // Our sampler would override the program's own filtering on unit 0.
+  if (!options.restoreState) glBindSampler(0, 0);
+}
+
+}  // namespace quela::ovr

@@ -1,0 +1,379 @@
+// .spritefont reader and writer (every texture format to RGBA8, hostile
+// files) and the text layout rules (newline, carriage return, XOffset clamp,
+// whitespace, missing characters, MeasureString).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "allocation_probe.h"
+#include "toolkit/formats/spritefont.h"
+
+namespace quela::toolkit {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// ---------------------------------------------------------------------------
+// A raw .spritefont encoder, independent of WriteSpriteFont.
+
+struct FontSpec {
+  std::string magic = "DXTKfont";
+  std::vector<Glyph> glyphs = {{'A', 0, 0, 4, 8, 0, 0, 1}, {'B', 4, 0, 8, 8, 0, 0, 1}};
+  std::optional<std::uint32_t> glyphCount;  // overrides glyphs.size()
+  float lineSpacing = 10;
+  std::uint32_t defaultCharacter = 0;
+  std::uint32_t width = 8, height = 8, format = 28, stride = 32, rows = 8;
+  std::optional<std::size_t> dataBytes;  // overrides stride * rows
+  Bytes data;                            // texture bytes; padded with a pattern
+};
+
+Bytes Encode(const FontSpec& s) {
+  Bytes b(s.magic.begin(), s.magic.end());
+  const auto u32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  const auto f32 = [&](float v) {
+    std::uint32_t u;
+    std::memcpy(&u, &v, 4);
+    u32(u);
+  };
+  u32(s.glyphCount.value_or(static_cast<std::uint32_t>(s.glyphs.size())));
+  for (const Glyph& g : s.glyphs) {
+    u32(g.character);
+    u32(static_cast<std::uint32_t>(g.left)), u32(static_cast<std::uint32_t>(g.top));
+    u32(static_cast<std::uint32_t>(g.right)), u32(static_cast<std::uint32_t>(g.bottom));
+    f32(g.xOffset), f32(g.yOffset), f32(g.xAdvance);
+  }
+  f32(s.lineSpacing);
+  u32(s.defaultCharacter);
+  u32(s.width), u32(s.height), u32(s.format), u32(s.stride), u32(s.rows);
+  const std::size_t n = s.dataBytes.value_or(std::size_t{s.stride} * s.rows);
+  for (std::size_t i = 0; i < n; ++i) b.push_back(i < s.data.size() ? s.data[i] : static_cast<std::uint8_t>(i * 31 + 7));
+  return b;
+}
+
+SpriteFontData Read(const Bytes& b) { return ReadSpriteFont(b, "test.spritefont"); }
+
+// ---------------------------------------------------------------------------
+// Round trip and texture formats.
+
+SpriteFontData SampleFont() {
+  SpriteFontData f;
+  f.lineSpacing = 18.5f;
+  f.defaultCharacter = '?';
+  f.width = 12;
+  f.height = 6;
+  f.glyphs = {{' ', 0, 0, 1, 1, 0, 0, 4}, {'?', 1, 0, 4, 6, 0.5f, 1, 1}, {'g', 4, 0, 8, 6, -1, 3, 0.25f},
+              {0xE9, 8, 0, 12, 6, 0, 0, 1}, {0x1F3AC, 0, 1, 0, 1, 0, 0, 0}};
+  f.rgba.resize(12 * 6 * 4);
+  for (std::size_t i = 0; i < f.rgba.size(); ++i) f.rgba[i] = static_cast<std::uint8_t>(i * 5 + 1);
+  return f;
+}
+
+TEST(SpriteFontRoundTrip, ReadsBackExactlyWhatWasWritten) {
+  const SpriteFontData font = SampleFont();
+  const Bytes bytes = WriteSpriteFont(font);
+  ASSERT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "DXTKfont");
+  const SpriteFontData read = Read(bytes);
+  EXPECT_EQ(read, font);
+  EXPECT_EQ(WriteSpriteFont(read), bytes);
+}
+
+TEST(SpriteFontRoundTrip, FileHelpers) {
+  const auto path = std::filesystem::temp_directory_path() / "quela_round_trip.spritefont";
+  const Bytes bytes = WriteSpriteFont(SampleFont());
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  EXPECT_EQ(ReadSpriteFontFile(path.string()), SampleFont());
+  std::filesystem::remove(path);
+  try {
+    ReadSpriteFontFile(path.string());
+    ADD_FAILURE() << "a missing file was read";
+  } catch (const FormatError& e) {
+    EXPECT_EQ(e.sourceName(), path.string());
+  }
+}
+
+TEST(SpriteFontWriter, RejectsWhatTheReaderWouldReject) {
+  const auto reject = [](auto edit) {
+    SpriteFontData f = SampleFont();
+    edit(f);
+    EXPECT_THROW(WriteSpriteFont(f), std::invalid_argument);
+  };
+  reject([](auto& f) { f.glyphs.clear(); });
+  reject([](auto& f) { std::swap(f.glyphs[0], f.glyphs[1]); });
+  reject([](auto& f) { f.glyphs[1].right = 13; });
+  reject([](auto& f) { f.defaultCharacter = 'x'; });
+  reject([](auto& f) { f.rgba.pop_back(); });
+  reject([](auto& f) { f.width = 0, f.rgba.clear(); });
+}
+
+TEST(SpriteFontTexture, R8G8B8A8WithRowPadding) {
+  FontSpec s;
+  s.glyphs = {{'A', 0, 0, 2, 2, 0, 0, 0}};
+  s.width = 2, s.height = 2, s.stride = 12, s.rows = 2;
+  s.data = {1, 2, 3, 4, 5, 6, 7, 8, 99, 99, 99, 99, 9, 10, 11, 12, 13, 14, 15, 16, 99, 99, 99, 99};
+  EXPECT_EQ(Read(Encode(s)).rgba, (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+}
+
+TEST(SpriteFontTexture, B4G4R4A4) {
+  FontSpec s;
+  s.glyphs = {{'A', 0, 0, 2, 2, 0, 0, 0}};
+  s.width = 2, s.height = 2, s.format = 115, s.stride = 6, s.rows = 2;
+  // b | g << 4 | r << 8 | a << 12, little-endian; two bytes of row padding.
+  s.data = {0x42, 0xF8, 0x00, 0x0F, 0xEE, 0xEE, 0x0F, 0x00, 0xF0, 0x70, 0xEE, 0xEE};
+  EXPECT_EQ(Read(Encode(s)).rgba, (Bytes{0x88, 0x44, 0x22, 0xFF, 0xFF, 0x00, 0x00, 0x00,  //
+                                         0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x77}));
+}
+
+Bytes Bc2Block(std::uint16_t c0, std::uint16_t c1, std::uint32_t indices, std::uint64_t alpha) {
+  Bytes b;
+  for (int i = 0; i < 8; ++i) b.push_back(static_cast<std::uint8_t>(alpha >> (8 * i)));
+  b.push_back(c0 & 0xFF), b.push_back(c0 >> 8), b.push_back(c1 & 0xFF), b.push_back(c1 >> 8);
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(indices >> (8 * i)));
+  return b;
+}
+
+TEST(SpriteFontTexture, Bc2ExplicitAlphaAndFourColours) {
+  FontSpec s;
+  s.glyphs = {{'A', 0, 0, 4, 4, 0, 0, 0}};
+  s.width = 4, s.height = 4, s.format = 74, s.stride = 16, s.rows = 1;
+  // Alpha nibble of pixel i = i; colour index of pixel i = i % 4; red and blue.
+  s.data = Bc2Block(0xF800, 0x001F, 0xE4E4E4E4u, 0xFEDCBA9876543210ull);
+  const Bytes rgba = Read(Encode(s)).rgba;
+  const std::uint8_t colours[4][3] = {{255, 0, 0}, {0, 0, 255}, {170, 0, 85}, {85, 0, 170}};
+  for (int i = 0; i < 16; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(rgba[i * 4 + 0], colours[i % 4][0]);
+    EXPECT_EQ(rgba[i * 4 + 1], colours[i % 4][1]);
+    EXPECT_EQ(rgba[i * 4 + 2], colours[i % 4][2]);
+    EXPECT_EQ(rgba[i * 4 + 3], i * 17);
+  }
+}
+
+TEST(SpriteFontTexture, Bc2IsAlwaysFourColourModeEvenWhenC0IsNotAboveC1) {
+  FontSpec s;
+  s.glyphs = {{'A', 0, 0, 4, 4, 0, 0, 0}};
+  s.width = 4, s.height = 4, s.format = 74, s.stride = 16, s.rows = 1;
+  // c0 = black <= c1 = white: BC1 would make index 3 transparent black.
+  s.data = Bc2Block(0x0000, 0xFFFF, 0xAAAAFFFFu, ~0ull);
+  const Bytes rgba = Read(Encode(s)).rgba;
+  EXPECT_EQ((Bytes(rgba.begin(), rgba.begin() + 4)), (Bytes{170, 170, 170, 255}));     // index 3
+  EXPECT_EQ((Bytes(rgba.begin() + 32, rgba.begin() + 36)), (Bytes{85, 85, 85, 255}));  // index 2
+}
+
+TEST(SpriteFontTexture, Bc2BlocksLandInTheirPlaceWithPadding) {
+  FontSpec s;
+  s.glyphs = {{'A', 0, 0, 8, 8, 0, 0, 0}};
+  s.width = 8, s.height = 8, s.format = 74, s.stride = 40, s.rows = 2;
+  const std::uint16_t colour[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};  // red, green, blue, white
+  for (int by = 0; by < 2; ++by) {
+    for (int bx = 0; bx < 2; ++bx) {
+      const Bytes block = Bc2Block(colour[by * 2 + bx], 0, 0, ~0ull);
+      s.data.insert(s.data.end(), block.begin(), block.end());
+    }
+    s.data.insert(s.data.end(), 8, 0xAB);
+  }
+  const Bytes rgba = Read(Encode(s)).rgba;
+  const auto at = [&](int x, int y) { return Bytes(rgba.begin() + (y * 8 + x) * 4, rgba.begin() + (y * 8 + x) * 4 + 4); };
+  EXPECT_EQ(at(3, 3), (Bytes{255, 0, 0, 255}));
+  EXPECT_EQ(at(4, 0), (Bytes{0, 255, 0, 255}));
+  EXPECT_EQ(at(0, 7), (Bytes{0, 0, 255, 255}));
+  EXPECT_EQ(at(7, 7), (Bytes{255, 255, 255, 255}));
+}
+
+// ---------------------------------------------------------------------------
+// Hostile files.
+
+TEST(SpriteFontMalformed, TruncatedAtEveryByte) {
+  FontSpec s;
+  s.defaultCharacter = 'A';
+  const Bytes full = Encode(s);
+  ASSERT_NO_THROW(Read(full));
+  for (std::size_t n = 0; n < full.size(); ++n) {
+    EXPECT_THROW(Read(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n))), FormatError) << n;
+  }
+}
+
+struct HostileRow {
+  const char* label;
+  void (*edit)(FontSpec&);
+  const char* fault;
+};
+
+const HostileRow kHostileRows[] = {
+    {"bad magic", [](FontSpec& s) { s.magic = "DXTKfonx"; }, "magic"},
+    {"zero glyphs", [](FontSpec& s) { s.glyphs.clear(); }, "glyph count is 0"},
+    {"huge glyph count", [](FontSpec& s) { s.glyphCount = 0xFFFFFFFF; }, "glyphs: 4294967295 x 32"},
+    {"glyph count past the data", [](FontSpec& s) { s.glyphCount = 100; }, "glyphs: 100 x 32"},
+    {"unsorted glyphs", [](FontSpec& s) { std::swap(s.glyphs[0], s.glyphs[1]); }, "glyph 1 (U+0041): glyphs not sorted by character (after U+0042)"},
+    {"duplicate character", [](FontSpec& s) { s.glyphs[1].character = 'A'; }, "glyph 1 (U+0041): duplicate character"},
+    {"negative left", [](FontSpec& s) { s.glyphs[0].left = -1; }, "glyph 0 (U+0041): rectangle (-1, 0)-(4, 8) is negative"},
+    {"negative rectangle", [](FontSpec& s) { s.glyphs[0].left = s.glyphs[0].top = s.glyphs[0].right = s.glyphs[0].bottom = -5; }, "rectangle (-5, -5)-(-5, -5) is negative"},
+    {"inverted rectangle", [](FontSpec& s) { s.glyphs[1].right = 3; }, "glyph 1 (U+0042): rectangle (4, 0)-(3, 8) is inverted"},
+    {"rectangle past the texture", [](FontSpec& s) { s.glyphs[1].bottom = 9; }, "not inside the 8x8 texture"},
+    {"huge rectangle", [](FontSpec& s) { s.glyphs[1].right = 0x7FFFFFFF; }, "not inside"},
+    {"NaN advance", [](FontSpec& s) { s.glyphs[0].xAdvance = std::numeric_limits<float>::quiet_NaN(); }, "not a finite number"},
+    {"infinite line spacing", [](FontSpec& s) { s.lineSpacing = std::numeric_limits<float>::infinity(); }, "line spacing: not a finite number"},
+    {"default character missing", [](FontSpec& s) { s.defaultCharacter = 'Z'; }, "default character U+005A has no glyph"},
+    {"unknown format", [](FontSpec& s) { s.format = 87; }, "texture format 87 not supported"},
+    {"zero width", [](FontSpec& s) { s.width = 0; }, "texture size 0x8 outside 1..16384"},
+    {"huge height", [](FontSpec& s) { s.height = 0x40000000; }, "outside 1..16384"},
+    {"stride too small", [](FontSpec& s) { s.stride = 31; }, "texture stride 31 smaller than a row (32 bytes)"},
+    {"stride too small for 4-bit", [](FontSpec& s) { s.format = 115, s.stride = 15; }, "smaller than a row (16 bytes)"},
+    {"rows differ from height", [](FontSpec& s) { s.rows = 7; }, "texture rows 7, expected 8"},
+    {"BC2 rows are block rows", [](FontSpec& s) { s.format = 74, s.rows = 8; }, "texture rows 8, expected 2"},
+    {"BC2 size not a multiple of 4", [](FontSpec& s) { s.format = 74, s.width = 6, s.stride = 32, s.rows = 2; }, "BC2 texture size 6x8 not a multiple of 4"},
+    {"texture data truncated", [](FontSpec& s) { s.dataBytes = 200; }, "texture data: 256 bytes needed"},
+    {"huge stride", [](FontSpec& s) { s.stride = 0xFFFFFFFF, s.dataBytes = 16; }, "texture data: 34359738360 bytes needed"},
+};
+
+TEST(SpriteFontMalformed, TableOfRejections) {
+  for (const HostileRow& row : kHostileRows) {
+    SCOPED_TRACE(row.label);
+    FontSpec s;
+    row.edit(s);
+    const Bytes bytes = Encode(s);
+    test::AllocationProbe probe;
+    try {
+      Read(bytes);
+      ADD_FAILURE() << "accepted";
+    } catch (const FormatError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("test.spritefont: ", 0), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(row.fault), std::string::npos) << e.what() << "\n  expected: " << row.fault;
+    }
+    EXPECT_LT(probe.largest(), std::size_t{1} << 20) << "allocated from a count";
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Layout.
+
+struct Placed {
+  std::uint32_t character;
+  float x, y;
+  friend bool operator==(const Placed&, const Placed&) = default;
+};
+
+void PrintTo(const Placed& p, std::ostream* os) { *os << "{U+" << std::hex << p.character << std::dec << " " << p.x << "," << p.y << "}"; }
+
+SpriteFontData LayoutFont(std::uint32_t defaultCharacter) {
+  SpriteFontData f;
+  f.lineSpacing = 10;
+  f.defaultCharacter = defaultCharacter;
+  f.width = 32, f.height = 16;
+  f.rgba.assign(32 * 16 * 4, 0);
+  f.glyphs = {
+      {' ', 0, 0, 1, 1, 0, 0, 4},        // whitespace 1x1: not drawn, advances 5
+      {'?', 10, 0, 13, 7, 0, 1, 1},      // 3x7
+      {'A', 1, 0, 6, 8, 1, 2, 1},        // 5x8, XOffset +1, YOffset 2
+      {'B', 6, 0, 10, 12, -2, 0, 0},     // 4x12, negative XOffset
+      {0xE9, 13, 0, 17, 9, 0, 0, 1},     // é
+      {0x3000, 17, 0, 20, 3, 0, 0, 0},   // ideographic space with a 3x3 rectangle: drawn
+  };
+  return f;
+}
+
+std::vector<Placed> Lay(const SpriteFontData& font, std::string_view text) {
+  std::vector<Placed> out;
+  SpriteFontLayout(font).ForEachGlyph(text, [&](const Glyph& g, float x, float y) { out.push_back({g.character, x, y}); });
+  return out;
+}
+
+TEST(SpriteFontLayout, AdvancesWithOffsetsAndWidths) {
+  const auto font = LayoutFont(0);
+  EXPECT_EQ(Lay(font, "AB"), (std::vector<Placed>{{'A', 1, 2}, {'B', 5, 0}}));
+}
+
+TEST(SpriteFontLayout, NegativeXOffsetIsClampedAtLineStart) {
+  const auto font = LayoutFont(0);
+  EXPECT_EQ(Lay(font, "B"), (std::vector<Placed>{{'B', 0, 0}}));
+  EXPECT_EQ(Lay(font, "A\nBB"), (std::vector<Placed>{{'A', 1, 2}, {'B', 0, 10}, {'B', 2, 10}}));
+}
+
+TEST(SpriteFontLayout, NewlineAndCarriageReturn) {
+  const auto font = LayoutFont(0);
+  const std::vector<Placed> twoLines = {{'A', 1, 2}, {'A', 1, 12}};
+  EXPECT_EQ(Lay(font, "A\nA"), twoLines);
+  EXPECT_EQ(Lay(font, "A\r\nA"), twoLines);
+  EXPECT_EQ(Lay(font, "\rA\r\n\rA\r"), twoLines);
+  EXPECT_EQ(Lay(font, "A\n\nA"), (std::vector<Placed>{{'A', 1, 2}, {'A', 1, 22}}));
+}
+
+TEST(SpriteFontLayout, SmallWhitespaceIsNotDrawnButAdvances) {
+  const auto font = LayoutFont(0);
+  EXPECT_EQ(Lay(font, " A"), (std::vector<Placed>{{'A', 6, 2}}));
+  EXPECT_EQ(Lay(font, "\u3000A"), (std::vector<Placed>{{0x3000, 0, 0}, {'A', 4, 2}}));
+}
+
+TEST(SpriteFontLayout, Utf8Text) {
+  const auto font = LayoutFont(0);
+  EXPECT_EQ(Lay(font, "é"), (std::vector<Placed>{{0xE9, 0, 0}}));
+}
+
+TEST(SpriteFontLayout, MissingCharacterUsesTheDefaultGlyph) {
+  const auto font = LayoutFont('?');
+  EXPECT_EQ(Lay(font, "AZ"), (std::vector<Placed>{{'A', 1, 2}, {'?', 7, 1}}));
+  EXPECT_EQ(SpriteFontLayout(font).FindGlyph('Z')->character, '?');
+  // Invalid UTF-8 becomes U+FFFD, which this font lacks: the default glyph.
+  EXPECT_EQ(Lay(font, "\xFF" "A"), (std::vector<Placed>{{'?', 0, 1}, {'A', 5, 2}}));
+  EXPECT_EQ(Lay(font, "\xE2\x82"), (std::vector<Placed>{{'?', 0, 1}}));  // truncated: one U+FFFD
+}
+
+TEST(SpriteFontLayout, MissingCharacterWithoutDefaultThrows) {
+  const auto font = LayoutFont(0);
+  EXPECT_EQ(SpriteFontLayout(font).FindGlyph('Z'), nullptr);
+  try {
+    Lay(font, "AZ");
+    ADD_FAILURE() << "no error";
+  } catch (const MissingGlyphError& e) {
+    EXPECT_EQ(e.character(), std::uint32_t{'Z'});
+    EXPECT_NE(std::string(e.what()).find("U+005A"), std::string::npos) << e.what();
+  }
+  try {
+    SpriteFontLayout(font).MeasureString("\xC0");
+    ADD_FAILURE() << "no error";
+  } catch (const MissingGlyphError& e) {
+    EXPECT_EQ(e.character(), 0xFFFDu);
+  }
+}
+
+TEST(SpriteFontLayout, ReplacementGlyphWhenTheFontHasOne) {
+  auto font = LayoutFont('?');
+  font.glyphs.push_back({0xFFFD, 20, 0, 22, 2, 0, 0, 0});
+  EXPECT_EQ(Lay(font, "\xED\xA0\x80"), (std::vector<Placed>{{0xFFFD, 0, 0}, {0xFFFD, 2, 0}, {0xFFFD, 4, 0}}));  // surrogate: 3 subparts
+}
+
+TEST(SpriteFontLayout, MeasureString) {
+  const SpriteFontData font = LayoutFont(0);
+  const SpriteFontLayout layout(font);
+  using Size = std::array<float, 2>;
+  EXPECT_EQ(layout.MeasureString(""), (Size{0, 0}));
+  EXPECT_EQ(layout.MeasureString(" "), (Size{0, 0}));
+  EXPECT_EQ(layout.MeasureString("\n\n"), (Size{0, 0}));
+  EXPECT_EQ(layout.MeasureString("A"), (Size{6, 10}));     // x 1 + width 5; max(8 + 2, 10)
+  EXPECT_EQ(layout.MeasureString("AB"), (Size{9, 12}));    // B: 5 + 4; height 12 > line spacing
+  EXPECT_EQ(layout.MeasureString("A "), (Size{6, 10}));    // trailing space not drawn
+  EXPECT_EQ(layout.MeasureString("AB\nA"), (Size{9, 20}));  // second line: 10 + max(10, 10)
+  EXPECT_EQ(layout.MeasureString("A\nAB"), (Size{9, 22}));  // 10 + 12
+  EXPECT_EQ(layout.MeasureString("A\r\n\nA"), (Size{6, 30}));
+}
+
+TEST(SpriteFontLayout, DrawnGlyphsLieInsideTheMeasuredBox) {
+  const SpriteFontData font = LayoutFont('?');
+  const SpriteFontLayout layout(font);
+  for (std::string_view text : {"AB\nBA", "A\xC3\xA9?\n\n B", "\xE3\x80\x80Z\r\nAAA"}) {
+    const auto size = layout.MeasureString(text);
+    layout.ForEachGlyph(text, [&](const Glyph& g, float x, float y) {
+      EXPECT_LE(x + static_cast<float>(g.right - g.left), size[0]) << text;
+      EXPECT_LE(y + static_cast<float>(g.bottom - g.top), size[1]) << text;
+    });
+  }
+}
+
+}  // namespace
+}  // namespace quela::toolkit
