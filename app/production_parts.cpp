@@ -2,10 +2,15 @@
 
 #include "app/log/g2log.h"
 #include "ovr/OVR_CAPI.h"
+#include "render/screen/screen_commands.h"
 
 namespace quela {
 
-ProductionParts::ProductionParts(SdlPlatform& platform) : platform_(platform), directx_(oculus_, platform) {}
+ProductionParts::ProductionParts(SdlPlatform& platform)
+    : platform_(platform),
+      directx_(oculus_, platform, [&queue = platform.Queue()](std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+        queue.Post(Msg{message, wParam, lParam});
+      }) {}
 
 bool ProductionParts::CreateHMD(bool simulated) { return oculus_.CreateHMD(simulated); }
 
@@ -27,12 +32,20 @@ bool ProductionParts::RegisterRendererFilterProxy() { return true; }
 void ProductionParts::SetSvpEnabled(bool) {}
 void ProductionParts::ScheduleSceneLoad() {}
 
-bool ProductionParts::PreRender() { return directx_.PreRender(); }
+bool ProductionParts::PreRender(float frameTime) { return directx_.PreRender(frameTime); }
 void ProductionParts::Render() { directx_.Render(); }
 void ProductionParts::PollGamepad() {}
 bool ProductionParts::IsMinimised() { return platform_.IsMinimised(); }
 void ProductionParts::Sleep(int ms) { SdlPlatform::Sleep(ms); }
 double ProductionParts::RuntimeSeconds() { return ovr_GetTimeInSeconds(); }
+
+bool ProductionParts::HandleCommand(std::uint32_t commandId) {
+  return HandleScreenCommand(directx_.Screen(), commandId);
+}
+
+bool ProductionParts::HandleKey(std::uint32_t virtualKey, bool down, float frameDelta) {
+  return HandleScreenKey(directx_.Screen(), virtualKey, down, frameDelta);
+}
 
 bool ProductionParts::GraphBusy() { return false; }
 
@@ -43,7 +56,7 @@ void ProductionParts::OpenFile(const std::string& path) {
 void ProductionParts::DestroyWindow() { platform_.HideWindow(); }
 
 bool ProductionParts::SaveScreenshot(const std::string& path, ScreenshotImage image) {
-  const bool saved = directx_.SaveScreenshot(path, image == ScreenshotImage::kEyes);
+  const bool saved = directx_.SaveScreenshot(path, image == ScreenshotImage::kEyes, 0.0f);
   if (!saved) LOGF(WARNING, "Screenshot FAILED, %s", path.c_str());
   return saved;
 }

@@ -21,13 +21,15 @@ class ProductionParts : public ShellParts {
   void SetSvpEnabled(bool enabled) override;
   void ScheduleSceneLoad() override;
 
-  bool PreRender() override;
+  bool PreRender(float frameTime) override;
   void Render() override;
   void PollGamepad() override;
   bool IsMinimised() override;
   void Sleep(int ms) override;
   double RuntimeSeconds() override;
 
+  bool HandleCommand(std::uint32_t commandId) override;
+  bool HandleKey(std::uint32_t virtualKey, bool down, float frameDelta) override;
   bool GraphBusy() override;
   void OpenFile(const std::string& path) override;
   void DestroyWindow() override;

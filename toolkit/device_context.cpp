@@ -168,9 +168,10 @@ void DeviceContext::SetSamplerState(unsigned slot, const SamplerState& state) {
   samplers_[slot] = state;
 }
 
-void DeviceContext::SetTexture(unsigned slot, const Texture2D* texture) {
+void DeviceContext::SetTexture(unsigned slot, const Texture2D* texture) { SetTexture(slot, texture ? texture->id() : 0u); }
+
+void DeviceContext::SetTexture(unsigned slot, unsigned int id) {
   if (slot >= kTextureSlots) throw std::out_of_range("SetTexture: slot out of range");
-  const unsigned int id = texture ? texture->id() : 0;
   ForgetBindingsIfObjectsCreated();
   if (textures_[slot] == id) return;
   glActiveTexture(GL_TEXTURE0 + slot);

@@ -64,6 +64,8 @@ class DeviceContext {
   void SetSamplerState(unsigned slot, const SamplerState& state);
   // Texture for a slot; null unbinds it. The texture must stay alive while bound.
   void SetTexture(unsigned slot, const Texture2D* texture);
+  // A GL texture name owned elsewhere (e.g. a texture shared with the video thread's context); 0 unbinds.
+  void SetTexture(unsigned slot, unsigned int glTexture);
 
   // Copies the colour image of `source` into `destination` (same size).
   void CopyTexture(const RenderTarget& source, const Texture2D& destination);

@@ -126,7 +126,7 @@ int cQuelaSingleton::MainLoop() {
       WndProc(msg);
       continue;
     }
-    if (parts_.PreRender()) {
+    if (parts_.PreRender(frameTime_)) {
       FrameClock();
       parts_.Render();
       ++renderedFrames_;
@@ -162,10 +162,19 @@ LRESULT cQuelaSingleton::WndProc(const Msg& msg) {
       if (msg.wParam == kAutoloadTimer) OnAutoloadTimer();
       return 0;
     case WM_COMMAND:
-      if ((msg.wParam & 0xFFFF) == IDM_EXIT) CloseWindow();
+      if ((msg.wParam & 0xFFFF) == IDM_EXIT)
+        CloseWindow();
+      else
+        parts_.HandleCommand(static_cast<std::uint32_t>(msg.wParam & 0xFFFF));
       return 0;
     case WM_KEYDOWN:
-      if (msg.wParam == VK_ESCAPE) PostQuitMessage(0);
+      if (msg.wParam == VK_ESCAPE)
+        PostQuitMessage(0);
+      else
+        parts_.HandleKey(static_cast<std::uint32_t>(msg.wParam), true, frameDelta_);
+      return 0;
+    case WM_KEYUP:
+      parts_.HandleKey(static_cast<std::uint32_t>(msg.wParam), false, frameDelta_);
       return 0;
     case WM_CLOSE:
       CloseWindow();

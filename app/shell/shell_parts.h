@@ -2,6 +2,7 @@
 // What the shell drives: the headset, the window, the renderer, the playback
 // graph and the platform. The shell owns the order; each subsystem fills its
 // own steps. Every call is made on the main thread.
+#include <cstdint>
 #include <string>
 
 #include "app/config/config.h"
@@ -26,7 +27,7 @@ class ShellParts {
   virtual void ScheduleSceneLoad() = 0;
 
   // The main loop.
-  virtual bool PreRender() = 0;  // false: skip this frame
+  virtual bool PreRender(float frameTime) = 0;  // frameTime: the last frame clock; false: skip this frame
   virtual void Render() = 0;
   virtual void PollGamepad() = 0;
   virtual bool IsMinimised() = 0;
@@ -34,6 +35,10 @@ class ShellParts {
   virtual double RuntimeSeconds() = 0;  // the headset runtime's clock
 
   // Reached from commands.
+  // A menu command of the renderer's (screens, stereo modes); false when it is not one.
+  virtual bool HandleCommand(std::uint32_t commandId) = 0;
+  // A key of the renderer's (cycling screens, moving the viewer); false when it is not one.
+  virtual bool HandleKey(std::uint32_t virtualKey, bool down, float frameDelta) = 0;
   virtual bool GraphBusy() = 0;
   virtual void OpenFile(const std::string& path) = 0;
   // Takes the window off the screen; its GL context lives until ReleaseGraphics, so a last screenshot can still be read.

@@ -31,7 +31,7 @@ class FakeShellParts : public ShellParts {
   void SetSvpEnabled(bool enabled) override { Step(enabled ? "SetSvpEnabled(1)" : "SetSvpEnabled(0)"); }
   void ScheduleSceneLoad() override { Step("ScheduleSceneLoad"); }
 
-  bool PreRender() override { return preRenderResult; }
+  bool PreRender(float) override { return preRenderResult; }
   void Render() override {
     ++renders;
     if (onRender) onRender();
@@ -44,6 +44,14 @@ class FakeShellParts : public ShellParts {
   }
   double RuntimeSeconds() override { return seconds; }
 
+  bool HandleCommand(std::uint32_t id) override {
+    commands.push_back(id);
+    return id == handledCommand;
+  }
+  bool HandleKey(std::uint32_t vk, bool down, float) override {
+    keys.emplace_back(vk, down);
+    return false;
+  }
   bool GraphBusy() override { return graphBusy; }
   void OpenFile(const std::string& path) override { openedFiles.push_back(path); }
   void DestroyWindow() override { Step("DestroyWindow"); }
@@ -57,6 +65,9 @@ class FakeShellParts : public ShellParts {
   void ReleaseGraphics() override { Step("ReleaseGraphics"); }
   void DestroyHMD() override { Step("DestroyHMD"); }
 
+  std::vector<std::uint32_t> commands;
+  std::uint32_t handledCommand = 0;
+  std::vector<std::pair<std::uint32_t, bool>> keys;
   int renders = 0;
   int gamepadPolls = 0;
   bool graphBusy = false;

@@ -3,7 +3,7 @@
 // factories can read texture files on a loading thread. Get: GL thread only.
 #include <optional>
 
-#include "toolkit/detail/png_file.h"
+#include "toolkit/png_file.h"
 #include "toolkit/texture.h"
 
 namespace quela::toolkit::detail {

@@ -1,11 +1,11 @@
-#include "app/shell/asset_locator.h"
+#include "toolkit/asset_locator.h"
 
 #include <algorithm>
 #include <system_error>
 
-#include "app/shell/version.h"
+#include "toolkit/data_dir.h"
 
-namespace quela {
+namespace quela::toolkit {
 
 std::vector<std::filesystem::path> DefaultAssetRoots() {
   std::vector<std::filesystem::path> roots{"."};
@@ -27,4 +27,4 @@ std::filesystem::path FindAsset(const std::string& relative, const std::vector<s
   return portable;
 }
 
-}  // namespace quela
+}  // namespace quela::toolkit

@@ -2,9 +2,9 @@
 
 #include <fstream>
 
-#include "app/shell/asset_locator.h"
+#include "toolkit/asset_locator.h"
 
-namespace quela {
+namespace quela::toolkit {
 namespace {
 
 TEST(AssetLocatorTest, FirstRootHoldingTheFileWinsAndBackslashesWork) {
@@ -24,4 +24,4 @@ TEST(AssetLocatorTest, FirstRootHoldingTheFileWinsAndBackslashesWork) {
 }
 
 }  // namespace
-}  // namespace quela
+}  // namespace quela::toolkit

@@ -1,13 +1,14 @@
-#include "toolkit/detail/png_file.h"
+#include "toolkit/png_file.h"
 
 #include <png.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "toolkit/formats/cmo.h"
 
-namespace quela::toolkit::detail {
+namespace quela::toolkit {
 namespace {
 
 constexpr png_uint_32 kMaxSide = 16384;  // the largest texture GL promises
@@ -37,4 +38,21 @@ Image ReadPngFile(const std::filesystem::path& path) {
   return image;
 }
 
-}  // namespace quela::toolkit::detail
+bool WritePngFile(const std::filesystem::path& path, const Image& image) {
+  if (image.width <= 0 || image.height <= 0 ||
+      image.rgba.size() != static_cast<std::size_t>(image.width) * image.height * 4)
+    return false;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  png.width = static_cast<png_uint_32>(image.width);
+  png.height = static_cast<png_uint_32>(image.height);
+  png.format = PNG_FORMAT_RGBA;
+  const bool written = png_image_write_to_stdio(&png, file, 0, image.rgba.data(), 0, nullptr) != 0;
+  png_image_free(&png);
+  return std::fclose(file) == 0 && written;
+}
+
+}  // namespace quela::toolkit

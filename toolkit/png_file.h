@@ -1,10 +1,10 @@
 #pragma once
-// PNG decoding for effect textures (no GL; any thread).
+// PNG files: effect textures in, screenshots out (no GL; any thread).
 #include <cstdint>
 #include <filesystem>
 #include <vector>
 
-namespace quela::toolkit::detail {
+namespace quela::toolkit {
 
 struct Image {
   int width = 0, height = 0;
@@ -13,5 +13,7 @@ struct Image {
 
 // Throws FormatError naming the file when it is missing or not a PNG.
 Image ReadPngFile(const std::filesystem::path& path);
+// False when the file cannot be written or the image's size does not match its pixels.
+bool WritePngFile(const std::filesystem::path& path, const Image& image);
 
-}  // namespace quela::toolkit::detail
+}  // namespace quela::toolkit

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace quela {
+namespace quela::toolkit {
 
 // The three folders searched, in order; filled from the running process.
 std::vector<std::filesystem::path> DefaultAssetRoots();
@@ -14,4 +14,4 @@ std::vector<std::filesystem::path> DefaultAssetRoots();
 // so the loader's own error names the file the user expects.
 std::filesystem::path FindAsset(const std::string& relative, const std::vector<std::filesystem::path>& roots);
 
-}  // namespace quela
+}  // namespace quela::toolkit
