@@ -2,6 +2,7 @@
 
 #include "app/log/g2log.h"
 #include "ovr/OVR_CAPI.h"
+#include "ovr/ovr_extensions.h"
 #include "render/screen/screen_commands.h"
 
 namespace quela {
@@ -10,7 +11,12 @@ ProductionParts::ProductionParts(SdlPlatform& platform)
     : platform_(platform),
       directx_(oculus_, platform, [&queue = platform.Queue()](std::uint32_t message, WPARAM wParam, LPARAM lParam) {
         queue.Post(Msg{message, wParam, lParam});
-      }) {}
+      }) {
+  // Dragging with the right mouse button turns the simulated headset, a fifth of a degree per pixel.
+  platform_.SetRightDragHandler([this](int dx, int dy) {
+    ovrHmd_TurnSimulated(oculus_.hmd(), -0.2f * static_cast<float>(dx), -0.2f * static_cast<float>(dy));
+  });
+}
 
 bool ProductionParts::CreateHMD(bool simulated) { return oculus_.CreateHMD(simulated); }
 
@@ -56,9 +62,13 @@ void ProductionParts::OpenFile(const std::string& path) {
 void ProductionParts::DestroyWindow() { platform_.HideWindow(); }
 
 bool ProductionParts::SaveScreenshot(const std::string& path, ScreenshotImage image) {
-  const bool saved = directx_.SaveScreenshot(path, image == ScreenshotImage::kEyes, 0.0f);
+  const bool saved = directx_.SaveScreenshot(path, image == ScreenshotImage::kEyes);
   if (!saved) LOGF(WARNING, "Screenshot FAILED, %s", path.c_str());
   return saved;
+}
+
+void ProductionParts::SetHeadPose(float yawDegrees, float pitchDegrees, float rollDegrees) {
+  ovrHmd_SetSimulatedPose(oculus_.hmd(), yawDegrees, pitchDegrees, rollDegrees);
 }
 
 void ProductionParts::ShowMessageBox(const std::string& title, const std::string& text) {

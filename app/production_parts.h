@@ -34,6 +34,7 @@ class ProductionParts : public ShellParts {
   void OpenFile(const std::string& path) override;
   void DestroyWindow() override;
   bool SaveScreenshot(const std::string& path, ScreenshotImage image) override;
+  void SetHeadPose(float yawDegrees, float pitchDegrees, float rollDegrees) override;
   void ShowMessageBox(const std::string& title, const std::string& text) override;
 
   void ReleaseCursor() override;

@@ -43,6 +43,9 @@ void SdlMessageQueue::Translate(const SDL_Event& event) {
       pending_.Post(Msg{event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, repeat | 1});
       break;
     }
+    case SDL_MOUSEMOTION:
+      if ((event.motion.state & SDL_BUTTON_RMASK) && onRightDrag) onRightDrag(event.motion.xrel, event.motion.yrel);
+      break;
     default:
       break;
   }

@@ -3,6 +3,7 @@
 // event type, so any thread can post and the main thread sees them in order
 // with the window's own input (close, keys) translated into messages.
 #include <cstdint>
+#include <functional>
 
 #include "app/shell/message_queue.h"
 
@@ -16,6 +17,8 @@ class SdlMessageQueue : public MessageQueue {
   SdlMessageQueue();
   void Post(const Msg& msg) override;
   bool Peek(Msg& msg, bool remove) override;
+  // Called on the main thread with the relative motion of each mouse move made with the right button held.
+  std::function<void(int dx, int dy)> onRightDrag;
 
  private:
   void Translate(const SDL_Event& event);

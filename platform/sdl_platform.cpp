@@ -33,6 +33,10 @@ SdlPlatform::~SdlPlatform() {
 
 MessageQueue& SdlPlatform::Queue() { return *queue_; }
 
+void SdlPlatform::SetRightDragHandler(std::function<void(int dx, int dy)> handler) {
+  queue_->onRightDrag = std::move(handler);
+}
+
 bool SdlPlatform::CreateMainWindow(const std::string& title, int width, int height) {
   if (!videoReady_) return false;
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);

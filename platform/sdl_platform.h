@@ -1,6 +1,7 @@
 #pragma once
 // The desktop seam on SDL 2: the main window, its message queue, message
 // boxes, and sleeping. Only this folder includes SDL.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,8 @@ class SdlPlatform : public GlSurface {
   bool VideoReady() const { return videoReady_; }
   std::string Error() const override { return error_; }
   MessageQueue& Queue();
+  // handler(dx, dy) for each mouse move with the right button held, on the main thread.
+  void SetRightDragHandler(std::function<void(int dx, int dy)> handler);
 
   // An OpenGL window of the given size, hidden when headless.
   bool CreateMainWindow(const std::string& title, int width, int height);

@@ -118,6 +118,7 @@ bool cDirectX::PreRender(float frameTime) {
   const ovrHmd hmd = oculus_.hmd();
   if (!hmd || !context_) return false;
   if (!FrameLock.try_lock()) return false;
+  lastFrameTime_ = frameTime;
   if (!oculus_.hmdValuesCaptured())
     oculus_.CaptureHMDValues(HmdOutput{sampleCount_, gammaCorrect_, 0, &cDirectX::SwapBuffers, this},
                              config_ ? config_->mirrorToRift : true);
@@ -180,17 +181,19 @@ void cDirectX::DrawEye(ovrEyeType eye, int frontBuffer) {
   }
 }
 
-bool cDirectX::SaveScreenshot(const std::string& path, bool eyes, float frameTime) {
+bool cDirectX::SaveScreenshot(const std::string& path, bool eyes) {
   if (!context_) return false;
-  if (eyes) return CaptureEyes(path);
-  pendingMirrorShot_ = path;
+  // A fresh frame, so the picture shows every change made so far.
+  pendingMirrorShot_ = eyes ? std::string() : path;
   mirrorShotWritten_ = false;
-  if (PreRender(frameTime)) Render();
+  const bool drawn = PreRender(lastFrameTime_);
+  if (drawn) Render();
   pendingMirrorShot_.clear();
-  return mirrorShotWritten_;
+  return eyes ? drawn && CaptureEyes(path) : mirrorShotWritten_;
 }
 
 bool cDirectX::CaptureMirror() {
+  glFinish();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
   return toolkit::WritePngFile(pendingMirrorShot_, ReadPixels(width_, height_, true));
 }
@@ -198,6 +201,8 @@ bool cDirectX::CaptureMirror() {
 bool cDirectX::CaptureEyes(const std::string& path) {
   const toolkit::RenderTarget* target = oculus_.renderTarget();
   if (!target) return false;
+  // Mesa's llvmpipe can hand back the previous frame's texels here unless the queue is drained first.
+  glFinish();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, target->framebuffer());
   // Render targets keep their top row at GL row 0.
   const toolkit::Image image = ReadPixels(target->width(), target->height(), false);

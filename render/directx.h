@@ -50,7 +50,7 @@ class cDirectX {
   // Draws each eye in the runtime's order, ends the runtime frame and releases FrameLock.
   void Render();
   // Writes a PNG of the distorted mirror image (drawing one more frame) or of the eye target.
-  bool SaveScreenshot(const std::string& path, bool eyes, float frameTime);
+  bool SaveScreenshot(const std::string& path, bool eyes);
   void Release();
 
   ScreenState& Screen() { return screen_; }
@@ -74,6 +74,7 @@ class cDirectX {
   const cConfig* config_ = nullptr;
   bool gammaCorrect_ = false;
   int sampleCount_ = 1;
+  float lastFrameTime_ = 0.0f;
   int width_ = 0;
   int height_ = 0;
   std::array<ovrPosef, 2> renderPose_{};

@@ -10,13 +10,14 @@
 namespace quela {
 namespace {
 
-enum class ArgKind { kInteger, kWord };
+enum class ArgKind { kInteger, kWord, kText, kDecimal };
 
 struct ArgRule {
   std::string_view name;  // as shown in usage and messages
   ArgKind kind;
-  std::int64_t min = 0;   // kInteger only
-  std::int64_t max = 0;   // kInteger only
+  std::int64_t min = 0;   // kInteger and kDecimal only
+  std::int64_t max = 0;   // kInteger and kDecimal only
+  bool optional = false;  // may be left out; only trailing arguments are
 };
 
 constexpr ArgRule Integer(std::string_view name, std::int64_t min, std::int64_t max) {
@@ -24,6 +25,12 @@ constexpr ArgRule Integer(std::string_view name, std::int64_t min, std::int64_t 
 }
 // words: the accepted words separated by '|', e.g. "down|up".
 constexpr ArgRule Word(std::string_view words) { return ArgRule{words, ArgKind::kWord}; }
+constexpr ArgRule OptionalWord(std::string_view words) { return ArgRule{words, ArgKind::kWord, 0, 0, true}; }
+// Any one word, such as a file name.
+constexpr ArgRule Text(std::string_view name) { return ArgRule{name, ArgKind::kText}; }
+constexpr ArgRule Decimal(std::string_view name, std::int64_t min, std::int64_t max) {
+  return ArgRule{name, ArgKind::kDecimal, min, max};
+}
 
 struct VerbRule {
   std::string_view name;
@@ -42,13 +49,15 @@ const std::vector<VerbRule>& Verbs() {
       {"post", ScriptVerb::kPost,
        {Integer("MSG", 0, 0xFFFFFFFF), Integer("WPARAM", kAnyMin, kAnyMax), Integer("LPARAM", kAnyMin, kAnyMax)}},
       {"quit", ScriptVerb::kQuit, {}},
+      {"screenshot", ScriptVerb::kScreenshot, {Text("FILE"), OptionalWord("mirror|eyes")}},
+      {"pose", ScriptVerb::kPose, {Decimal("YAW", -360, 360), Decimal("PITCH", -90, 90), Decimal("ROLL", -360, 360)}},
   };
   return verbs;
 }
 
 std::string Usage(const VerbRule& verb) {
   std::string usage(verb.name);
-  for (const ArgRule& arg : verb.args) usage += " " + std::string(arg.name);
+  for (const ArgRule& arg : verb.args) usage += arg.optional ? " [" + std::string(arg.name) + "]" : " " + std::string(arg.name);
   return usage;
 }
 
@@ -75,6 +84,22 @@ bool ParseSeconds(std::string_view text, double& seconds) {
 
 // Parses one argument into out; returns an error text or "".
 std::string ParseArg(const ArgRule& rule, std::string_view text, ScriptArg& out) {
+  if (rule.kind == ArgKind::kText) {
+    out = std::string(text);
+    return "";
+  }
+  if (rule.kind == ArgKind::kDecimal) {
+    double value = 0;
+    const bool negative = text.starts_with('-');
+    if (!ParseSeconds(negative ? text.substr(1) : text, value))
+      return std::string(rule.name) + " " + Quoted(text) + " is not a decimal number";
+    value = negative ? -value : value;
+    if (value < static_cast<double>(rule.min) || value > static_cast<double>(rule.max))
+      return std::string(rule.name) + " " + Quoted(text) + " is out of range " + std::to_string(rule.min) + ".." +
+             std::to_string(rule.max);
+    out = value;
+    return "";
+  }
   if (rule.kind == ArgKind::kWord) {
     std::string_view words = rule.name;
     while (!words.empty()) {
@@ -130,8 +155,13 @@ std::string ParseCommand(const std::vector<std::string_view>& words, ScriptComma
   command.verb = verb->verb;
 
   const std::size_t given = words.size() - 2;
-  if (given != verb->args.size()) {
-    return "'" + std::string(verb->name) + "' takes " + std::to_string(verb->args.size()) + " argument" +
+  std::size_t required = 0;
+  for (const ArgRule& arg : verb->args) required += arg.optional ? 0 : 1;
+  if (given < required || given > verb->args.size()) {
+    const std::string count = required == verb->args.size()
+                                  ? std::to_string(required)
+                                  : std::to_string(required) + " to " + std::to_string(verb->args.size());
+    return "'" + std::string(verb->name) + "' takes " + count + " argument" +
            (verb->args.size() == 1 ? "" : "s") + " (" + Usage(*verb) + "), got " + std::to_string(given);
   }
   command.args.resize(given);

@@ -6,6 +6,8 @@
 //   menu ID                   menu command id 0..65535
 //   post MSG WPARAM LPARAM    any message; MSG 0..0xFFFFFFFF
 //   quit
+//   screenshot FILE [mirror|eyes]   a PNG of the mirror image (default) or of both eyes' undistorted views
+//   pose YAW PITCH ROLL       the simulated headset's pose, degrees
 // Integers are decimal or 0x hexadecimal.
 #include <cstddef>
 #include <cstdint>
@@ -17,10 +19,10 @@
 
 namespace quela {
 
-enum class ScriptVerb { kKey, kMenu, kPost, kQuit };
+enum class ScriptVerb { kKey, kMenu, kPost, kQuit, kScreenshot, kPose };
 
-// An integer argument, or the word chosen from a fixed list (such as "down").
-using ScriptArg = std::variant<std::int64_t, std::string>;
+// An integer argument, a word (from a fixed list such as "down", or free text such as a file name), or a decimal.
+using ScriptArg = std::variant<std::int64_t, std::string, double>;
 
 struct ScriptCommand {
   double seconds = 0;  // since the main loop started
@@ -32,6 +34,8 @@ struct ScriptCommand {
   std::int64_t Integer(std::size_t i) const { return std::get<std::int64_t>(args.at(i)); }
   // Argument i of a word kind; i must be in range for the verb.
   const std::string& Word(std::size_t i) const { return std::get<std::string>(args.at(i)); }
+  // Argument i of a decimal kind; i must be in range for the verb.
+  double Decimal(std::size_t i) const { return std::get<double>(args.at(i)); }
 
   friend bool operator==(const ScriptCommand&, const ScriptCommand&) = default;
 };

@@ -121,7 +121,7 @@ int cQuelaSingleton::MainLoop() {
   Msg msg;
   PeekMessage(msg, false);
   while (msg.message != WM_QUIT) {
-    PostDueScriptCommands();
+    RunDueScriptCommands();
     if (PeekMessage(msg, true)) {
       WndProc(msg);
       continue;
@@ -224,8 +224,11 @@ bool cQuelaSingleton::PeekMessage(Msg& msg, bool remove) {
 
 double cQuelaSingleton::NowMs() { return parts_.RuntimeSeconds() * 1000.0; }
 
-void cQuelaSingleton::PostDueScriptCommands() {
-  for (const ScriptCommand& command : script_.Due(parts_.RuntimeSeconds() - loopStartSeconds_)) {
+void cQuelaSingleton::RunDueScriptCommands() {
+  for (ScriptCommand& command : script_.Due(parts_.RuntimeSeconds() - loopStartSeconds_))
+    dueScript_.push_back(std::move(command));
+  while (!dueScript_.empty()) {
+    const ScriptCommand& command = dueScript_.front();
     switch (command.verb) {
       case ScriptVerb::kKey:
         PostMessage(command.Word(1) == "down" ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(command.Integer(0)));
@@ -240,7 +243,22 @@ void cQuelaSingleton::PostDueScriptCommands() {
       case ScriptVerb::kQuit:
         PostMessage(WM_CLOSE);
         break;
+      case ScriptVerb::kScreenshot:
+      case ScriptVerb::kPose: {
+        // These act at once: first let the input posted before them take effect.
+        Msg waiting;
+        if (queue_.Peek(waiting, false)) return;
+        if (command.verb == ScriptVerb::kPose)
+          parts_.SetHeadPose(static_cast<float>(command.Decimal(0)), static_cast<float>(command.Decimal(1)),
+                             static_cast<float>(command.Decimal(2)));
+        else
+          parts_.SaveScreenshot(command.Word(0), command.args.size() > 1 && command.Word(1) == "eyes"
+                                                     ? ScreenshotImage::kEyes
+                                                     : ScreenshotImage::kMirror);
+        break;
+      }
     }
+    dueScript_.pop_front();
   }
 }
 

@@ -2,6 +2,7 @@
 // The application spine: brings the subsystems up in a fixed order, runs the
 // message-and-render loop on the main thread, and takes everything down again.
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -63,7 +64,7 @@ class cQuelaSingleton {
 
  private:
   double NowMs();
-  void PostDueScriptCommands();
+  void RunDueScriptCommands();
   void CloseWindow();
   void OnAutoloadTimer();
 
@@ -79,6 +80,7 @@ class cQuelaSingleton {
   float frameDelta_ = 0.0f;
   double loopStartSeconds_ = -1.0;
   ScriptPlayer script_;
+  std::deque<ScriptCommand> dueScript_;  // due, waiting for the input posted before them
   std::uint64_t renderedFrames_ = 0;
   bool windowClosed_ = false;
 };

@@ -44,6 +44,8 @@ class ShellParts {
   // Takes the window off the screen; its GL context lives until ReleaseGraphics, so a last screenshot can still be read.
   virtual void DestroyWindow() = 0;
   virtual bool SaveScreenshot(const std::string& path, ScreenshotImage image) = 0;
+  // Turns the simulated headset to this pose (degrees); no effect on a real headset.
+  virtual void SetHeadPose(float yawDegrees, float pitchDegrees, float rollDegrees) = 0;
   // A modal box where a display exists; without one the text goes to standard error.
   virtual void ShowMessageBox(const std::string& title, const std::string& text) = 0;
 

@@ -22,6 +22,9 @@ TEST(ParseScriptTest, ReadsEveryCommand) {
       {"\xEF\xBB\xBF.25 menu 32771\n4. quit", {{0.25, 1, ScriptVerb::kMenu, Args{32771L}}, {4, 2, ScriptVerb::kQuit, {}}}},
       {"3 post 0xFFFFFFFF 0x7FFFFFFFFFFFFFFF -9223372036854775808",
        {{3, 1, ScriptVerb::kPost, Args{0xFFFFFFFFL, std::numeric_limits<std::int64_t>::max(), kMin}}}},
+      {"1 screenshot shots/a.png\n2 screenshot eyes.png eyes\n3 pose -30.5 10 0",
+       {{1, 1, ScriptVerb::kScreenshot, Args{"shots/a.png"s}}, {2, 2, ScriptVerb::kScreenshot, Args{"eyes.png"s, "eyes"s}},
+        {3, 3, ScriptVerb::kPose, Args{-30.5, 10.0, 0.0}}}},
   };
   for (const auto& [text, expected] : cases) {
     const ScriptParseResult result = ParseScript(text, "script.txt");
@@ -32,7 +35,7 @@ TEST(ParseScriptTest, ReadsEveryCommand) {
 
 TEST(ParseScriptTest, ReportsTheFirstBadLineWithItsNumber) {
   const std::string badTime = ": expected seconds since the start, a non-negative decimal such as 1.5";
-  const std::string known = " (known: key, menu, post, quit)";
+  const std::string known = " (known: key, menu, post, quit, screenshot, pose)";
   const std::pair<std::string, std::string> cases[] = {
       {"0 quit\n-1 quit", "script.txt:2: bad time '-1'" + badTime},
       {"1e3 quit", "script.txt:1: bad time '1e3'" + badTime},
@@ -44,6 +47,10 @@ TEST(ParseScriptTest, ReportsTheFirstBadLineWithItsNumber) {
       {"1 key 27", "script.txt:1: 'key' takes 2 arguments (key CODE down|up), got 1"},
       {"1 key 27 down # note", "script.txt:1: 'key' takes 2 arguments (key CODE down|up), got 4"},
       {"1 quit now", "script.txt:1: 'quit' takes 0 arguments (quit), got 1"},
+      {"1 screenshot", "script.txt:1: 'screenshot' takes 1 to 2 arguments (screenshot FILE [mirror|eyes]), got 0"},
+      {"1 screenshot a.png left", "script.txt:1: expected mirror|eyes, got 'left'"},
+      {"1 pose 0 91 0", "script.txt:1: PITCH '91' is out of range -90..90"},
+      {"1 pose 0 nan 0", "script.txt:1: PITCH 'nan' is not a decimal number"},
       {"1 key 0x100 down", "script.txt:1: CODE '0x100' is out of range 0..255"},
       {"1 key -1 down", "script.txt:1: CODE '-1' is out of range 0..255"},
       {"1 key 0x down", "script.txt:1: CODE '0x' is not a number (decimal or 0x hexadecimal)"},

@@ -56,6 +56,9 @@ class FakeShellParts : public ShellParts {
   void OpenFile(const std::string& path) override { openedFiles.push_back(path); }
   void DestroyWindow() override { Step("DestroyWindow"); }
   bool SaveScreenshot(const std::string& path, ScreenshotImage) override { return Step("SaveScreenshot(" + path + ")"); }
+  void SetHeadPose(float yaw, float pitch, float roll) override {
+    Step("SetHeadPose(" + std::to_string(int(yaw)) + "," + std::to_string(int(pitch)) + "," + std::to_string(int(roll)) + ")");
+  }
   void ShowMessageBox(const std::string& title, const std::string& text) override { boxes.emplace_back(title, text); }
 
   void ReleaseCursor() override { Step("ReleaseCursor"); }

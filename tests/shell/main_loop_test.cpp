@@ -127,6 +127,21 @@ TEST_F(MainLoopTest, ScriptQuitTakesTheCloseButtonsPath) {
   EXPECT_EQ(parts_.calls, (std::vector<std::string>{"DestroyWindow"}));
 }
 
+TEST_F(MainLoopTest, ScreenshotsAndPosesWaitForTheInputScriptedBeforeThem) {
+  ShellSettings settings;
+  settings.script = {Command(0.0, ScriptVerb::kMenu, {std::int64_t{32789}}),
+                     Command(0.0, ScriptVerb::kScreenshot, {std::string("dome.png"), std::string("eyes")}),
+                     Command(0.0, ScriptVerb::kPose, {10.0, -20.0, 0.0}),
+                     Command(0.01, ScriptVerb::kQuit, {})};
+  parts_.handledCommand = 32789;
+  parts_.onRender = [&] { parts_.calls.push_back("Render"); };
+  EXPECT_EQ(App(settings).MainLoop(), 0);
+  ASSERT_EQ(parts_.commands, (std::vector<std::uint32_t>{32789}));
+  const std::vector<std::string> expected = {"SaveScreenshot(dome.png)", "SetHeadPose(10,-20,0)", "Render"};
+  ASSERT_GE(parts_.calls.size(), expected.size());
+  EXPECT_EQ(std::vector<std::string>(parts_.calls.begin(), parts_.calls.begin() + 3), expected);
+}
+
 TEST(WindowTimersTest, DueTimersFireOncePerPeriodEvenWhenLate) {
   WindowTimers timers;
   timers.Set(101, 100, 0.0);

@@ -113,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"RegisterRendererFilterClass", "CoRegisterClassObject CLSID_Direct2DVideoRenderer FAILED",
                     "Quela - CoRegisterClassObject()", "Failed to create instance of render filter"},
         FailureCase{"RegisterRendererFilterProxy", "CoRegisterPSClsid CLSID_Direct2DVideoRenderer FAILED",
-                    "Quela - CoRegisterPSClsid()", "Failed to register instance of render filter"}));
+                    "Quela - CoRegisterPSClsid()", "Failed to register instance of render filter"}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.step); });
 
 TEST_F(StartupTest, SimulatedHeadsetComesFromTheCommandLineOverTheSettings) {
   ShellSettings settings;
