@@ -1,6 +1,7 @@
 #include "app/production_parts.h"
 
 #include "app/log/g2log.h"
+#include "playback/sink/d2d_video_render.h"
 #include "ovr/OVR_CAPI.h"
 #include "ovr/ovr_extensions.h"
 #include "render/screen/screen_commands.h"
@@ -31,10 +32,27 @@ bool ProductionParts::InitializeGraphics(const cConfig& config) { return directx
 
 bool ProductionParts::InitializeHMD() { return oculus_.Initialize(platform_.Window(), directx_.gammaCorrect()); }
 
-// The video sink arrives with playback; until then there is no renderer filter to create or register.
-bool ProductionParts::CreateRendererFilter() { return true; }
-bool ProductionParts::RegisterRendererFilterClass() { return true; }
-bool ProductionParts::RegisterRendererFilterProxy() { return true; }
+bool ProductionParts::CreateRendererFilter() {
+  videoSink_ = CreateVideoSink();
+  CD2DVideoRender* sink = videoSink_ ? VideoRendererOf(videoSink_.get()) : nullptr;
+  if (!sink) return false;
+  try {
+    frameContext_ = std::make_unique<SdlSharedContext>(platform_.Window(), platform_.GlContext());
+  } catch (const std::exception& error) {
+    LOG(WARNING) << error.what();
+    return false;
+  }
+  FrameRendererSettings settings;
+  settings.gammaCorrect = directx_.gammaCorrect();
+  frameRenderer_ = std::make_unique<CD2DRenderer>(
+      *frameContext_, FrameRendererShared{directx_.Screen(), graphBusy_, directx_.showDebugInfo, sink}, settings);
+  sink->SetFrameRenderer(frameRenderer_.get());
+  return true;
+}
+
+// Registering the renderer = making our sink an element type GStreamer can find by name.
+bool ProductionParts::RegisterRendererFilterClass() { return videoSink_ && RegisterVideoSinkClass(); }
+bool ProductionParts::RegisterRendererFilterProxy() { return VideoSinkFactoryFound(); }
 void ProductionParts::SetSvpEnabled(bool) {}
 void ProductionParts::ScheduleSceneLoad() {}
 
@@ -53,7 +71,7 @@ bool ProductionParts::HandleKey(std::uint32_t virtualKey, bool down, float frame
   return HandleScreenKey(directx_.Screen(), virtualKey, down, frameDelta);
 }
 
-bool ProductionParts::GraphBusy() { return false; }
+bool ProductionParts::GraphBusy() { return graphBusy_.load(); }
 
 void ProductionParts::OpenFile(const std::string& path) {
   LOGF(WARNING, "Playback is not part of this build; cannot open %s", path.c_str());
@@ -78,7 +96,13 @@ void ProductionParts::ShowMessageBox(const std::string& title, const std::string
 
 void ProductionParts::ReleaseCursor() {}
 void ProductionParts::TeardownGraph() {}
-void ProductionParts::ReleaseRendererFilter() {}
+// No pipeline runs any more: the sink lets go of the frame renderer before it goes.
+void ProductionParts::ReleaseRendererFilter() {
+  if (CD2DVideoRender* sink = videoSink_ ? VideoRendererOf(videoSink_.get()) : nullptr) sink->SetFrameRenderer(nullptr);
+  videoSink_.reset();
+  frameRenderer_.reset();
+  frameContext_.reset();
+}
 void ProductionParts::RevokeRendererFilterClass() {}
 
 void ProductionParts::ReleaseGraphics() {

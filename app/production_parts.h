@@ -1,7 +1,13 @@
 #pragma once
 // The program's own ShellParts: the real subsystems on the real platform.
 #include "app/shell/shell_parts.h"
+#include <atomic>
+#include <memory>
+
 #include "hmd/oculus.h"
+#include "playback/renderer/d2d_renderer.h"
+#include "playback/sink/video_sink_element.h"
+#include "platform/sdl_shared_context.h"
 #include "platform/sdl_platform.h"
 #include "render/directx.h"
 
@@ -48,6 +54,10 @@ class ProductionParts : public ShellParts {
   SdlPlatform& platform_;
   cOculus oculus_;
   cDirectX directx_;
+  ElementRef videoSink_;  // the one renderer, reused for every file
+  std::atomic<bool> graphBusy_{false};
+  std::unique_ptr<SdlSharedContext> frameContext_;
+  std::unique_ptr<CD2DRenderer> frameRenderer_;  // draws the sink's frames on the streaming thread
 };
 
 }  // namespace quela

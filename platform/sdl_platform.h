@@ -33,6 +33,7 @@ class SdlPlatform : public GlSurface {
   // An OpenGL window of the given size, hidden when headless.
   bool CreateMainWindow(const std::string& title, int width, int height);
   SDL_Window* Window() const { return window_; }
+  void* GlContext() const { return glContext_; }
   void HideWindow();
   void DestroyMainWindow();
   bool IsMinimised() const;

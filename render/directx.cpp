@@ -6,6 +6,7 @@
 
 #include "app/log/g2log.h"
 #include "playback/convert/video_frame_buffer.h"
+#include "playback/renderer/frame_fences.h"
 #include "toolkit/asset_locator.h"
 #include "toolkit/png_file.h"
 #include "render/screen/screen_table.h"
@@ -134,7 +135,9 @@ void cDirectX::Render() {
   const ovrHmd hmd = oculus_.hmd();
   oculus_.BeginEyeRendering(*context_);
   const int frontBuffer = videoFrameBuffer.frontBuffer.load();
+  frameFences.WaitForDrawing(frontBuffer);  // the streaming thread's drawing into it has run
   for (int i = 0; i < 2; ++i) DrawEye(hmd->EyeRenderOrder[i], frontBuffer);
+  frameFences.MarkRead(frontBuffer);
   context_->SetDefaultRenderTarget(width_, height_, gammaCorrect_);
   // Before the first successful capture the runtime has no output and draws nothing.
   ovrHmd_EndFrame(hmd, renderPose_.data(), &oculus_.eyeTextures()[0].Texture);

@@ -61,6 +61,8 @@ class cDirectX {
 
   // Shown by Ctrl+F. Main thread.
   bool showFrameStatistics = false;
+  // The frame renderer's debug text in the video (any thread reads it).
+  std::atomic<bool> showDebugInfo{false};
 
  private:
   static void SwapBuffers(void* self);

@@ -1,0 +1,23 @@
+#include "playback/convert/video_frame_buffer.h"
+
+namespace quela {
+
+std::mutex FrameLock;
+VideoFrameBuffer videoFrameBuffer;
+
+void VideoFrameBuffer::UpdateFrameTextures() {
+  for (int b = 0; b < kFrameBufferCount; ++b) {
+    for (int eye = 0; eye < kFrameViewCount; ++eye) frameTextures[b][eye] = views[b][viewCount == 1 ? 0 : eye];
+  }
+}
+
+void VideoFrameBuffer::Present() {
+  frontBuffer.exchange(backBuffer);
+  backBuffer = 1 - backBuffer;
+}
+
+const FrameTexture& VideoFrameBuffer::EyeTexture(int eye, bool stereoFlip) const {
+  return frameTextures[frontBuffer.load()][stereoFlip ? 1 - eye : eye];
+}
+
+}  // namespace quela

@@ -1,0 +1,59 @@
+// The quality figures from real pipelines: frames dropped by a slow renderer
+// are counted once each, the average rate follows a live source's rate, and
+// the figures reach the statistics text when it asks.
+#include <gtest/gtest.h>
+
+#include "playback/convert/video_stats.h"
+#include "tests/playback_sink/recording_renderer.h"
+#include "tests/playback_sink/test_pipeline.h"
+
+namespace quela::test {
+namespace {
+
+TEST(SinkStatisticsTest, EveryFrameIsEitherDrawnOrDropped) {
+  // 100 frames a second against 25 ms per draw: most frames are late.
+  RecordingRenderer renderer(std::chrono::milliseconds(25));
+  TestPipeline pipeline(
+      "videotestsrc num-buffers=30 ! video/x-raw,format=BGRx,width=32,height=16,framerate=100/1 ! "
+      "quelavideosink name=sink");
+  ASSERT_NE(pipeline.Sink(), nullptr);
+  pipeline.Sink()->SetFrameRenderer(&renderer);
+  ASSERT_EQ(pipeline.Run(), GST_MESSAGE_EOS);
+  const QualityFigures figures = pipeline.Sink()->Figures();
+  EXPECT_GT(figures.framesDropped, 0);
+  EXPECT_GT(figures.framesDrawn, 0);
+  EXPECT_EQ(figures.framesDrawn + figures.framesDropped, 30);
+}
+
+TEST(SinkStatisticsTest, AverageRateFollowsALiveSource) {
+  RecordingRenderer renderer;
+  TestPipeline pipeline(
+      "videotestsrc is-live=true ! video/x-raw,format=BGRx,width=32,height=16,framerate=30/1 ! "
+      "quelavideosink name=sink");
+  CD2DVideoRender* sink = pipeline.Sink();
+  ASSERT_NE(sink, nullptr);
+  sink->SetFrameRenderer(&renderer);
+  gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+  ASSERT_TRUE(renderer.WaitForFrames(31));  // the preroll frame and 30 more
+  const QualityFigures figures = sink->Figures();
+  StatsRequest.store(true);
+  ASSERT_TRUE(renderer.WaitForFrames(33));
+  gst_element_set_state(pipeline.get(), GST_STATE_PAUSED);
+  // The rate runs from the start of playing to now, so it is near but not exactly 30 fps.
+  EXPECT_GT(figures.averageFrameRate, 2400);
+  EXPECT_LT(figures.averageFrameRate, 3300);
+  EXPECT_GE(figures.jitter, 0);
+  EXPECT_LT(figures.jitter, 34);  // below one frame interval
+  // The statistics text asked: the next drawn frame answered.
+  EXPECT_FALSE(StatsRequest.load());
+  EXPECT_GT(videoStats.averageFrameRate.load(), 0);
+  EXPECT_GE(videoStats.framesDropped.load(), 0);
+  EXPECT_GE(videoStats.jitter.load(), 0);
+
+  // Pausing keeps the figures: they belong to the file, not to the stretch of playing.
+  ASSERT_NE(gst_element_get_state(pipeline.get(), nullptr, nullptr, 5 * GST_SECOND), GST_STATE_CHANGE_FAILURE);
+  EXPECT_GE(sink->Figures().framesDrawn, figures.framesDrawn);
+}
+
+}  // namespace
+}  // namespace quela::test
