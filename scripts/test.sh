@@ -19,6 +19,15 @@ if [ "${QUELA_SKIP_SANITIZE:-0}" != 1 ]; then
     ctest --output-on-failure -j "$jobs" --timeout 900)
 fi
 
+# The frame hand-over between the streaming thread and the render loop, under ThreadSanitizer.
+if [ "${QUELA_SKIP_SANITIZE:-0}" != 1 ]; then
+  cmake -S "$here" -B "$here/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELA_SANITIZE_THREAD=ON \
+    -DQUELA_TEST_DIRS=playback_convert -DQUELA_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$here/build-tsan" --target playback_convert_test -j "$jobs"
+  TSAN_OPTIONS=halt_on_error=1 "$here/build-tsan/tests/playback_convert/playback_convert_test" \
+    --gtest_filter='VideoFrameBufferTest.*:VideoStatsTest.*:MeanSampling*'
+fi
+
 fuzz_seconds="${QUELA_FUZZ_SECONDS:-20}"
 if [ "$fuzz_seconds" != 0 ] && [ -x "$here/scripts/run_fuzz.sh" ]; then
   "$here/scripts/run_fuzz.sh" "$fuzz_seconds"
