@@ -1,0 +1,196 @@
+// The renderer on Mesa llvmpipe with the simulated headset, run from the
+// build's run folder where the baked assets are.
+#include <gtest/gtest.h>
+#include <epoxy/gl.h>
+
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+#include "app/log/g2log.h"
+#include "playback/convert/video_frame_buffer.h"
+#include "render/directx.h"
+#include "render/screen/screen_table.h"
+#include "tests/support/headless_gl.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/formats/cmo.h"
+#include "toolkit/texture.h"
+
+namespace quela {
+namespace {
+
+// The window surface as the renderer sees it, over the tests' headless context.
+class HeadlessSurface : public GlSurface {
+ public:
+  explicit HeadlessSurface(test::HeadlessGl& gl) : gl_(gl) {}
+  void Resize(int, int) override {}
+  bool CreateContext(bool, int samples) override {
+    requestedSamples = samples;
+    return true;
+  }
+  bool FramebufferIsSrgb() const override { return srgb; }
+  void Swap() override { gl_.Swap(); }
+  std::string Error() const override { return {}; }
+
+  bool srgb = false;
+  int requestedSamples = 0;
+
+ private:
+  test::HeadlessGl& gl_;
+};
+
+class DirectXTest : public ::testing::Test {
+ protected:
+  DirectXTest()
+      : gl_(1920, 1080),
+        surface_(gl_),
+        worker_(g2::LogWorker::createWithCallbackSink([this](const g2::LogMessage& m) {
+          std::lock_guard lock(mutex_);
+          lines_.push_back(m.message());
+        })),
+        directx_(oculus_, surface_, [this](std::uint32_t message, WPARAM wParam, LPARAM) {
+          if (message == WM_COMMAND) posted_.push_back(static_cast<std::uint32_t>(wParam));
+        }) {
+    g2::initializeLogging(worker_.get());
+    EXPECT_TRUE(oculus_.CreateHMD(true));
+  }
+  ~DirectXTest() override {
+    directx_.Release();
+    oculus_.Release();
+    oculus_.Destroy();
+    g2::detachLogging();
+  }
+
+  bool Logged(const std::string& line) {
+    worker_->flush();
+    std::lock_guard lock(mutex_);
+    return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
+  }
+
+  // Initialises everything and applies the posted default screen, as the main loop would.
+  void Start(const cConfig& config) {
+    ASSERT_TRUE(directx_.Initialize(config));
+    ASSERT_TRUE(oculus_.Initialize(gl_.window(), directx_.gammaCorrect()));
+    for (std::uint32_t id : posted_) directx_.Screen().SelectScreenType(*FindScreenTypeByMenu(id));
+  }
+
+  static const ScreenType* FindScreenTypeByMenu(std::uint32_t id) {
+    const ScreenInfo* info = FindScreenByMenuId(id);
+    return info ? &info->type : nullptr;
+  }
+
+  // Colour at the centre of an eye's viewport in the shared eye target.
+  std::array<std::uint8_t, 4> EyeCentre(int eye) {
+    const toolkit::RenderTarget& target = *oculus_.renderTarget();
+    const toolkit::Viewport& v = oculus_.eyeViewport(eye);
+    std::array<std::uint8_t, 4> px{};
+    glFinish();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer());
+    glReadPixels(static_cast<int>(v.x + v.width / 2), static_cast<int>(v.y + v.height / 2), 1, 1, GL_RGBA,
+                 GL_UNSIGNED_BYTE, px.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    return px;
+  }
+
+  test::HeadlessGl gl_;
+  HeadlessSurface surface_;
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+  std::unique_ptr<g2::LogWorker> worker_;
+  std::vector<std::uint32_t> posted_;
+  cOculus oculus_;
+  cDirectX directx_;
+};
+
+TEST_F(DirectXTest, GammaPathAndMultisamplingFollowTheDeviceAndTheSettings) {
+  cConfig config;
+  config.extendedDesktop = true;  // no multisampling even though it is asked for
+  surface_.srgb = false;
+  Start(config);
+  EXPECT_EQ(surface_.requestedSamples, 1);
+  EXPECT_FALSE(directx_.gammaCorrect());
+  EXPECT_TRUE(Logged("Gamma Correct Rendering Path NOT Selected, Device does not support SRGB"));
+  EXPECT_TRUE(Logged("Model[screenSphere360.cmo] Created!"));
+  EXPECT_EQ(posted_, (std::vector<std::uint32_t>{32779}));  // the default screen arrives as its menu command
+}
+
+TEST_F(DirectXTest, SrgbDeviceSelectsTheGammaPathAndMultisamplingIsAsked) {
+  cConfig config;
+  surface_.srgb = true;
+  Start(config);
+  EXPECT_EQ(surface_.requestedSamples, 4);
+  EXPECT_TRUE(directx_.gammaCorrect());
+  EXPECT_TRUE(Logged("Gamma Correct Rendering Path Selected"));
+}
+
+TEST_F(DirectXTest, APassWhileFrameLockIsHeldDrawsNothing) {
+  Start(cConfig{});
+  std::unique_lock held(FrameLock);
+  EXPECT_FALSE(directx_.PreRender(0.0f));
+  held.unlock();
+  ASSERT_TRUE(directx_.PreRender(0.0f));
+  directx_.Render();
+  EXPECT_TRUE(FrameLock.try_lock()) << "Render must release the lock";
+  FrameLock.unlock();
+}
+
+TEST_F(DirectXTest, EachEyeSamplesItsViewAndTheFlipExchangesThem) {
+  Start(cConfig{});
+  const std::uint8_t red[4] = {255, 0, 0, 255};
+  const std::uint8_t green[4] = {0, 255, 0, 255};
+  toolkit::Texture2D view0(1, 1, false, red), view1(1, 1, false, green);
+  directx_.Screen().SelectStereoMode(StereoMode::SideBySide);
+  {
+    std::lock_guard lock(FrameLock);
+    videoFrameBuffer.frameTextures[0][0] = FrameTexture{view0.id(), 1, 1};
+    videoFrameBuffer.frameTextures[0][1] = FrameTexture{view1.id(), 1, 1};
+    videoFrameBuffer.frontBuffer = 0;
+  }
+  ASSERT_TRUE(directx_.PreRender(0.0f));
+  directx_.Render();
+  EXPECT_EQ(EyeCentre(0)[0], 255);
+  EXPECT_EQ(EyeCentre(1)[1], 255);
+
+  directx_.Screen().SetStereoFlip();
+  ASSERT_TRUE(directx_.PreRender(0.0f));
+  directx_.Render();
+  EXPECT_EQ(EyeCentre(0)[1], 255) << "the flipped left eye shows view 1";
+  EXPECT_EQ(EyeCentre(1)[0], 255);
+
+  // A view that the layout leaves empty draws no screen in that eye.
+  {
+    std::lock_guard lock(FrameLock);
+    videoFrameBuffer.frameTextures[0][1] = FrameTexture{};
+  }
+  ASSERT_TRUE(directx_.PreRender(0.0f));
+  directx_.Render();
+  EXPECT_EQ(EyeCentre(0), (std::array<std::uint8_t, 4>{0, 0, 0, 255}));
+  {
+    std::lock_guard lock(FrameLock);
+    videoFrameBuffer.frameTextures[0][0] = FrameTexture{};
+  }
+}
+
+TEST(DirectXAssetsTest, AMissingScreenModelStopsStartUpThroughTheLoadersException) {
+  test::TempDir dir;
+  const std::filesystem::path run = QUELA_RUN_DIR;
+  std::filesystem::copy(run / "italic.spritefont", dir.path());
+  std::filesystem::copy(run / "lambert.dgsl.cso", dir.path());
+  std::filesystem::create_directory(dir.path() / "Models");
+  std::filesystem::copy(run / "Models/screenPlane2014.cmo", dir.path() / "Models");
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  test::HeadlessGl gl(64, 64);
+  HeadlessSurface surface(gl);
+  cOculus oculus;
+  ASSERT_TRUE(oculus.CreateHMD(true));
+  cDirectX directx(oculus, surface, {});
+  // The test binary's own folder and the data folder hold no assets either.
+  EXPECT_THROW(directx.Initialize(cConfig{}), toolkit::FormatError);
+  directx.Release();
+  oculus.Destroy();
+  std::filesystem::current_path(previous);
+}
+
+}  // namespace
+}  // namespace quela
