@@ -7,6 +7,7 @@
 
 #include "playback/renderer/d2d_renderer.h"
 #include "platform/sdl_shared_context.h"
+#include "tests/support/headless_gl.h"
 
 namespace quela {
 namespace {
