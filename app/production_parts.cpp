@@ -19,6 +19,10 @@ ProductionParts::ProductionParts(SdlPlatform& platform)
   });
 }
 
+ProductionParts::~ProductionParts() = default;
+
+void ProductionParts::AttachWindow(WindowServices& window) { window_ = &window; }
+
 bool ProductionParts::CreateHMD(bool simulated) { return oculus_.CreateHMD(simulated); }
 
 // The window shows the headset's picture, so it takes the headset's resolution from the start
@@ -28,7 +32,10 @@ bool ProductionParts::InitInstance(const std::string& windowTitle) {
   return platform_.CreateMainWindow(windowTitle, hmd ? hmd->Resolution.w : 1920, hmd ? hmd->Resolution.h : 1080);
 }
 
-bool ProductionParts::InitializeGraphics(const cConfig& config) { return directx_.Initialize(config); }
+bool ProductionParts::InitializeGraphics(const cConfig& config) {
+  config_ = &config;
+  return directx_.Initialize(config);
+}
 
 bool ProductionParts::InitializeHMD() { return oculus_.Initialize(platform_.Window(), directx_.gammaCorrect()); }
 
@@ -42,10 +49,29 @@ bool ProductionParts::CreateRendererFilter() {
     LOG(WARNING) << error.what();
     return false;
   }
-  FrameRendererSettings settings;
-  settings.gammaCorrect = directx_.gammaCorrect();
+  sinkFigures_.sink = sink;
+  PlaybackGraphHost host;
+  host.postMessage = [this](std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    window_->PostMessage(message, wParam, lParam);
+  };
+  host.setTimer = [this](std::uint32_t id, std::uint32_t periodMs) { window_->SetTimer(id, periodMs); };
+  host.killTimer = [this](std::uint32_t id) { window_->KillTimer(id); };
+  host.showMessageBox = [this](const std::string& caption, const std::string& text) { ShowMessageBox(caption, text); };
+  host.setLayoutChanged = [this] { directx_.Screen().MarkLayoutChanged(); };
+  host.keepDisplayOn = [] { SdlPlatform::KeepDisplayOn(); };
+  PlaybackGraphSettings settings;
+  if (config_) {
+    settings.forceFallbackFilterSelect = config_->forceFallbackFilterSelect;
+    settings.svpEnabledOnStart = config_->svpEnabledOnStart;
+    settings.svpFilter = config_->svpFilter;
+  }
+  graph_ = std::make_unique<PlaybackGraph>(std::move(host), settings, videoSink_.get(), &sinkFigures_);
+
+  FrameRendererSettings rendererSettings;
+  rendererSettings.gammaCorrect = directx_.gammaCorrect();
   frameRenderer_ = std::make_unique<CD2DRenderer>(
-      *frameContext_, FrameRendererShared{directx_.Screen(), graphBusy_, directx_.showDebugInfo, sink}, settings);
+      *frameContext_, FrameRendererShared{directx_.Screen(), graph_->GraphBusyFlag(), directx_.showDebugInfo, sink},
+      rendererSettings);
   sink->SetFrameRenderer(frameRenderer_.get());
   return true;
 }
@@ -53,7 +79,9 @@ bool ProductionParts::CreateRendererFilter() {
 // Registering the renderer = making our sink an element type GStreamer can find by name.
 bool ProductionParts::RegisterRendererFilterClass() { return videoSink_ && RegisterVideoSinkClass(); }
 bool ProductionParts::RegisterRendererFilterProxy() { return VideoSinkFactoryFound(); }
-void ProductionParts::SetSvpEnabled(bool) {}
+void ProductionParts::SetSvpEnabled(bool enabled) {
+  if (graph_) graph_->SetSvpEnabled(enabled);
+}
 void ProductionParts::ScheduleSceneLoad() {}
 
 bool ProductionParts::PreRender(float frameTime) { return directx_.PreRender(frameTime); }
@@ -71,10 +99,34 @@ bool ProductionParts::HandleKey(std::uint32_t virtualKey, bool down, float frame
   return HandleScreenKey(directx_.Screen(), virtualKey, down, frameDelta);
 }
 
-bool ProductionParts::GraphBusy() { return graphBusy_.load(); }
+bool ProductionParts::GraphBusy() { return graph_ && graph_->GraphBusy(); }
+
+void ProductionParts::OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) {
+  if (!graph_) return;
+  switch (msg.message) {
+    case WM_USER_PLAYPAUSE:
+      graph_->TogglePlayPause();
+      break;
+    case WM_USER_SEEKPERCENT:
+      graph_->SeekToPercent(static_cast<std::int32_t>(msg.wParam));
+      break;
+    case WM_USER_GRAPHNOTIFY:
+      graph_->HandleGraphEvents(loopEnabled, currentFilePath);
+      break;
+    case WM_USER_PLAYBACKTIMERS:
+      graph_->HandlePlaybackTimersMessage(msg.wParam);
+      break;
+    case WM_TIMER:
+      if (msg.wParam == kKeepDisplayOnTimer) graph_->KeepDisplayOn();
+      if (msg.wParam == kTimeTextTimer) graph_->UpdateTimeText();
+      break;
+    default:
+      break;
+  }
+}
 
 void ProductionParts::OpenFile(const std::string& path) {
-  LOGF(WARNING, "Playback is not part of this build; cannot open %s", path.c_str());
+  if (graph_) graph_->OpenFile(path);
 }
 
 void ProductionParts::DestroyWindow() { platform_.HideWindow(); }
@@ -95,10 +147,14 @@ void ProductionParts::ShowMessageBox(const std::string& title, const std::string
 }
 
 void ProductionParts::ReleaseCursor() {}
-void ProductionParts::TeardownGraph() {}
+// Shutdown: the log is detached by now, so the file's statistics line goes to standard output.
+void ProductionParts::TeardownGraph() {
+  if (graph_) graph_->TeardownGraph(StatisticsOutput::kStandardOutput);
+}
 // No pipeline runs any more: the sink lets go of the frame renderer before it goes.
 void ProductionParts::ReleaseRendererFilter() {
   if (CD2DVideoRender* sink = videoSink_ ? VideoRendererOf(videoSink_.get()) : nullptr) sink->SetFrameRenderer(nullptr);
+  graph_.reset();
   videoSink_.reset();
   frameRenderer_.reset();
   frameContext_.reset();

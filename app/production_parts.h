@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "hmd/oculus.h"
+#include "playback/graph/playback_graph.h"
 #include "playback/renderer/d2d_renderer.h"
+#include "playback/sink/d2d_video_render.h"
 #include "playback/sink/video_sink_element.h"
 #include "platform/sdl_shared_context.h"
 #include "platform/sdl_platform.h"
@@ -16,7 +18,9 @@ namespace quela {
 class ProductionParts : public ShellParts {
  public:
   explicit ProductionParts(SdlPlatform& platform);
+  ~ProductionParts() override;
 
+  void AttachWindow(WindowServices& window) override;
   bool CreateHMD(bool simulated) override;
   bool InitInstance(const std::string& windowTitle) override;
   bool InitializeGraphics(const cConfig& config) override;
@@ -37,6 +41,7 @@ class ProductionParts : public ShellParts {
   bool HandleCommand(std::uint32_t commandId) override;
   bool HandleKey(std::uint32_t virtualKey, bool down, float frameDelta) override;
   bool GraphBusy() override;
+  void OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) override;
   void OpenFile(const std::string& path) override;
   void DestroyWindow() override;
   bool SaveScreenshot(const std::string& path, ScreenshotImage image) override;
@@ -54,8 +59,17 @@ class ProductionParts : public ShellParts {
   SdlPlatform& platform_;
   cOculus oculus_;
   cDirectX directx_;
+  // The sink's figures for the line logged when a file's graph is torn down.
+  struct SinkFigures : SinkStatistics {
+    CD2DVideoRender* sink = nullptr;
+    QualityFigures FileFigures() override { return sink->Figures(); }
+  };
+
+  WindowServices* window_ = nullptr;
+  const cConfig* config_ = nullptr;
   ElementRef videoSink_;  // the one renderer, reused for every file
-  std::atomic<bool> graphBusy_{false};
+  SinkFigures sinkFigures_;
+  std::unique_ptr<PlaybackGraph> graph_;
   std::unique_ptr<SdlSharedContext> frameContext_;
   std::unique_ptr<CD2DRenderer> frameRenderer_;  // draws the sink's frames on the streaming thread
 };

@@ -110,4 +110,6 @@ void SdlPlatform::ShowMessageBox(const std::string& title, const std::string& te
 
 void SdlPlatform::Sleep(int ms) { SDL_Delay(static_cast<Uint32>(ms)); }
 
+void SdlPlatform::KeepDisplayOn() { SDL_DisableScreenSaver(); }
+
 }  // namespace quela

@@ -47,6 +47,8 @@ class SdlPlatform : public GlSurface {
   // A modal box; headless or when SDL cannot show one, the title and text go to standard error.
   void ShowMessageBox(const std::string& title, const std::string& text);
   static void Sleep(int ms);
+  // Keeps the screen saver and display power-off away (while a video plays).
+  static void KeepDisplayOn();
 
  private:
   bool headless_;

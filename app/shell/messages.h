@@ -30,6 +30,8 @@ inline constexpr std::uint32_t WM_USER = 0x0400;
 inline constexpr std::uint32_t WM_USER_PLAYPAUSE = 1025;
 inline constexpr std::uint32_t WM_USER_SEEKPERCENT = 1026;
 inline constexpr std::uint32_t WM_USER_GRAPHNOTIFY = 1027;
+// Posted by a seek task so the main thread stops (wParam 0) or starts (1) the playback timers.
+inline constexpr std::uint32_t WM_USER_PLAYBACKTIMERS = WM_USER + 8;
 
 // Window timers.
 inline constexpr std::uint32_t kKeepDisplayOnTimer = 101;

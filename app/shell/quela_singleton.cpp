@@ -19,7 +19,9 @@ cQuelaSingleton::cQuelaSingleton(ShellParts& parts, MessageQueue& queue, g2::Log
       logWorker_(logWorker),
       settings_(std::move(settings)),
       config_(std::make_unique<cConfig>()),
-      script_(settings_.script) {}
+      script_(settings_.script) {
+  parts_.AttachWindow(*this);
+}
 
 int cQuelaSingleton::Run() {
   PreInit();
@@ -159,7 +161,16 @@ void cQuelaSingleton::Shutdown() {
 LRESULT cQuelaSingleton::WndProc(const Msg& msg) {
   switch (msg.message) {
     case WM_TIMER:
-      if (msg.wParam == kAutoloadTimer) OnAutoloadTimer();
+      if (msg.wParam == kAutoloadTimer)
+        OnAutoloadTimer();
+      else if (msg.wParam == kKeepDisplayOnTimer || msg.wParam == kTimeTextTimer)
+        parts_.OnPlaybackMessage(msg, loopEnabled_, currentFilePath_);
+      return 0;
+    case WM_USER_PLAYPAUSE:
+    case WM_USER_SEEKPERCENT:
+    case WM_USER_GRAPHNOTIFY:
+    case WM_USER_PLAYBACKTIMERS:
+      parts_.OnPlaybackMessage(msg, loopEnabled_, currentFilePath_);
       return 0;
     case WM_COMMAND:
       if ((msg.wParam & 0xFFFF) == IDM_EXIT)

@@ -30,7 +30,7 @@ struct ShellSettings {
   std::vector<ScriptCommand> script;  // timed input, parsed before start
 };
 
-class cQuelaSingleton {
+class cQuelaSingleton : public WindowServices {
  public:
   cQuelaSingleton(ShellParts& parts, MessageQueue& queue, g2::LogWorker* logWorker, ShellSettings settings);
 
@@ -47,10 +47,10 @@ class cQuelaSingleton {
   void Shutdown();
   LRESULT WndProc(const Msg& msg);
 
-  void PostMessage(std::uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0);
+  void PostMessage(std::uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0) override;
   void PostQuitMessage(int exitCode);
-  void SetTimer(std::uint32_t id, std::uint32_t periodMs);
-  void KillTimer(std::uint32_t id);
+  void SetTimer(std::uint32_t id, std::uint32_t periodMs) override;
+  void KillTimer(std::uint32_t id) override;
   // The next message: the queue first, then a due timer. Never blocks.
   bool PeekMessage(Msg& msg, bool remove);
 

@@ -6,14 +6,27 @@
 #include <string>
 
 #include "app/config/config.h"
+#include "app/shell/messages.h"
 
 namespace quela {
 
 enum class ScreenshotImage { kMirror, kEyes };
 
+// What the subsystems may ask of the main window. Main thread, except PostMessage (any thread).
+class WindowServices {
+ public:
+  virtual ~WindowServices() = default;
+  virtual void PostMessage(std::uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0) = 0;
+  virtual void SetTimer(std::uint32_t id, std::uint32_t periodMs) = 0;
+  virtual void KillTimer(std::uint32_t id) = 0;
+};
+
 class ShellParts {
  public:
   virtual ~ShellParts() = default;
+
+  // Called once, before start-up, with the window the subsystems talk to.
+  virtual void AttachWindow(WindowServices& window) = 0;
 
   // Start-up, in this order.
   virtual bool CreateHMD(bool simulated) = 0;
@@ -40,6 +53,8 @@ class ShellParts {
   // A key of the renderer's (cycling screens, moving the viewer); false when it is not one.
   virtual bool HandleKey(std::uint32_t virtualKey, bool down, float frameDelta) = 0;
   virtual bool GraphBusy() = 0;
+  // The playback messages (1025-1027, the playback-timer message) and timers 101 and 102.
+  virtual void OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) = 0;
   virtual void OpenFile(const std::string& path) = 0;
   // Takes the window off the screen; its GL context lives until ReleaseGraphics, so a last screenshot can still be read.
   virtual void DestroyWindow() = 0;

@@ -86,6 +86,8 @@ class ScreenState {
   bool layoutChanged() const { return layoutChanged_.load(); }
   // Streaming thread: clears LayoutChanged and tells whether it was set.
   bool TakeLayoutChanged() { return layoutChanged_.exchange(false); }
+  // Any thread: the frame renderer rebuilds its textures before the next frame (a new file, a new layout).
+  void MarkLayoutChanged() { layoutChanged_.exchange(true); }
 
   StereoFlip flip() const { return flip_; }
   // Any thread.
@@ -106,7 +108,6 @@ class ScreenState {
 
  private:
   void MoveViewer(float elapsedSeconds, float sign);
-  void MarkLayoutChanged() { layoutChanged_.exchange(true); }
 
   PostMessageFn post_;
   StatusTextFn showStatusText_;

@@ -21,6 +21,7 @@ class FakeShellParts : public ShellParts {
   bool preRenderResult = true;
   std::function<void()> onRender;  // runs inside Render
 
+  void AttachWindow(WindowServices& window) override { attachedWindow = &window; }
   bool CreateHMD(bool simulated) override { return Step(simulated ? "CreateHMD(simulated)" : "CreateHMD"); }
   bool InitInstance(const std::string& title) override { return Step("InitInstance(" + title + ")"); }
   bool InitializeGraphics(const cConfig&) override { return Step("InitializeGraphics"); }
@@ -53,6 +54,11 @@ class FakeShellParts : public ShellParts {
     return false;
   }
   bool GraphBusy() override { return graphBusy; }
+  void OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& path) override {
+    playbackMessages.push_back(msg.message == WM_TIMER ? 0x10000 + static_cast<std::uint32_t>(msg.wParam) : msg.message);
+    lastLoopEnabled = loopEnabled;
+    lastPath = path;
+  }
   void OpenFile(const std::string& path) override { openedFiles.push_back(path); }
   void DestroyWindow() override { Step("DestroyWindow"); }
   bool SaveScreenshot(const std::string& path, ScreenshotImage) override { return Step("SaveScreenshot(" + path + ")"); }
@@ -71,6 +77,10 @@ class FakeShellParts : public ShellParts {
   std::vector<std::uint32_t> commands;
   std::uint32_t handledCommand = 0;
   std::vector<std::pair<std::uint32_t, bool>> keys;
+  WindowServices* attachedWindow = nullptr;
+  std::vector<std::uint32_t> playbackMessages;  // timers as 0x10000 + id
+  bool lastLoopEnabled = false;
+  std::string lastPath;
   int renders = 0;
   int gamepadPolls = 0;
   bool graphBusy = false;

@@ -1,0 +1,137 @@
+// Play, pause, seeks, timers and the end of the video on a 30-second clip.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "playback/graph/transport_math.h"
+#include "tests/playback_graph/graph_fixture.h"
+
+namespace quela::test {
+namespace {
+
+constexpr std::int64_t kSecond = kUnitsPerSecond;
+
+class TransportTest : public GraphTest {
+ protected:
+  void SetUp() override {
+    GraphTest::SetUp();
+    graph = MakeGraph();
+    ASSERT_TRUE(graph->OpenFile(Clip("long.mkv").string()));
+    host.TakePosted();
+  }
+  // Runs the scheduled seek, as the main thread would, and says where it landed.
+  std::int64_t Settle() {
+    graph->WaitForSeekTasks();
+    for (const Msg& msg : host.TakePosted())
+      if (msg.message == WM_USER_PLAYBACKTIMERS) graph->HandlePlaybackTimersMessage(msg.wParam);
+    return graph->Position();
+  }
+
+  std::unique_ptr<PlaybackGraph> graph;
+};
+
+TEST_F(TransportTest, OpeningStartsPlaybackAndTheTimers) {
+  EXPECT_TRUE(graph->Seekable());
+  EXPECT_NEAR(static_cast<double>(graph->videoDuration()), 30.0 * kSecond, 0.2 * kSecond);
+  EXPECT_FALSE(graph->Paused());
+  EXPECT_EQ(host.layoutChanges, 1);
+  EXPECT_EQ(host.timers, (std::map<std::uint32_t, std::uint32_t>{{kKeepDisplayOnTimer, 15000}, {kTimeTextTimer, 1000}}));
+  graph->KeepDisplayOn();
+  EXPECT_EQ(host.keepDisplayOn, 1);
+  graph->UpdateTimeText();
+  ASSERT_FALSE(host.seekBar.empty());
+  EXPECT_TRUE(host.seekBar.back().first.starts_with("00:00:0")) << host.seekBar.back().first;
+  EXPECT_TRUE(host.seekBar.back().first.ends_with("  /  00:00:30")) << host.seekBar.back().first;
+}
+
+TEST_F(TransportTest, PlayPauseAndTheMenuLoop) {
+  graph->TogglePlayPause();
+  EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kPaused);
+  EXPECT_TRUE(graph->Paused());
+  EXPECT_TRUE(host.timers.empty());
+  graph->PauseIfPlaying();  // already paused: stays so
+  EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kPaused);
+  graph->PlayIfPaused();  // the menu closes: plays, also after a pause by the user
+  EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kRunning);
+  EXPECT_FALSE(graph->Paused());
+  EXPECT_EQ(host.timers.size(), 2u);
+  graph->PauseIfPlaying();
+  EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kPaused);
+  graph->TogglePlayPause();
+  EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kRunning);
+}
+
+TEST_F(TransportTest, SeeksLandOnTheKeyFrameBeforeTheTargetAndRun) {
+  graph->TogglePlayPause();  // a seek leaves the graph running even when paused before
+  struct Step {
+    bool percent;
+    bool forward;
+    int amount;
+    double lowSeconds, highSeconds;
+  };
+  const Step steps[] = {
+      {false, true, 10, 9.0, 11.5},   {false, true, 10, 18.0, 21.5}, {false, false, 10, 8.0, 11.5},
+      {false, true, 60, 27.0, 30.1},  {false, false, 60, 0.0, 1.5},  {true, false, 50, 14.0, 15.5},
+      {true, false, 0, 0.0, 0.6},
+  };
+  for (const Step& step : steps) {
+    if (step.percent) graph->SeekToPercent(step.amount);
+    else graph->SeekRelative(step.forward, step.amount);
+    const double landed = static_cast<double>(Settle()) / kSecond;
+    EXPECT_GE(landed, step.lowSeconds) << step.amount;
+    EXPECT_LE(landed, step.highSeconds) << step.amount;
+    EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kRunning);
+    EXPECT_FALSE(graph->Paused());
+    EXPECT_EQ(host.timers.size(), 2u);
+  }
+  EXPECT_GE(host.seekBar.size(), std::size(steps));
+}
+
+TEST_F(TransportTest, NothingHappensWithoutAGraph) {
+  graph->TeardownGraph();
+  graph->SeekRelative(true, 10);
+  graph->SeekToPercent(50);
+  graph->TogglePlayPause();
+  graph->UpdateTimeText();
+  graph->WaitForSeekTasks();
+  EXPECT_TRUE(host.TakePosted().empty());
+  EXPECT_TRUE(host.seekBar.empty());
+  EXPECT_TRUE(graph->Seekable());  // the teardown keeps what the last file reported
+}
+
+// The end of the video: a looping video with a file restarts; otherwise the graph stays at its end.
+TEST_F(GraphTest, EndOfStreamRestartsOnlyALoopingVideo) {
+  auto graph = MakeGraph();
+  const std::string path = Clip("h264_aac.mkv").string();
+  ASSERT_TRUE(graph->OpenFile(path));
+  host.TakePosted();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!host.Posted(WM_USER_GRAPHNOTIFY) && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(host.Posted(WM_USER_GRAPHNOTIFY));
+  graph->HandleGraphEvents(false, path);
+  EXPECT_FALSE(host.Posted(WM_USER_SEEKPERCENT));
+
+  graph->SeekToPercent(0);  // as the loop restart does
+  graph->WaitForSeekTasks();
+  const int frames = sink.frames();
+  EXPECT_TRUE(WaitForFrames(frames));
+  host.TakePosted();
+  while (!host.Posted(WM_USER_GRAPHNOTIFY) && std::chrono::steady_clock::now() < end + std::chrono::seconds(5))
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  graph->HandleGraphEvents(true, "");  // no file: no restart
+  EXPECT_FALSE(host.Posted(WM_USER_SEEKPERCENT));
+  graph->SeekToPercent(0);
+  graph->WaitForSeekTasks();
+  host.TakePosted();
+  while (!host.Posted(WM_USER_GRAPHNOTIFY) && std::chrono::steady_clock::now() < end + std::chrono::seconds(10))
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  graph->HandleGraphEvents(true, path);
+  const std::vector<Msg> posted = host.TakePosted();
+  ASSERT_TRUE(std::any_of(posted.begin(), posted.end(), [](const Msg& msg) {
+    return msg.message == WM_USER_SEEKPERCENT && msg.wParam == 0;
+  }));
+}
+
+}  // namespace
+}  // namespace quela::test
