@@ -2,6 +2,8 @@
 
 #include <epoxy/gl.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "app/log/g2log.h"
@@ -189,7 +191,10 @@ bool cDirectX::SaveScreenshot(const std::string& path, bool eyes) {
   // A fresh frame, so the picture shows every change made so far.
   pendingMirrorShot_ = eyes ? std::string() : path;
   mirrorShotWritten_ = false;
-  const bool drawn = PreRender(lastFrameTime_);
+  // The video thread holds FrameLock only while it draws a frame: wait for it rather than miss the shot.
+  bool drawn = false;
+  for (int attempt = 0; attempt < 200 && !(drawn = PreRender(lastFrameTime_)); ++attempt)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   if (drawn) Render();
   pendingMirrorShot_.clear();
   return eyes ? drawn && CaptureEyes(path) : mirrorShotWritten_;

@@ -50,4 +50,6 @@ command -v ninja >/dev/null && [ ! -f "$build_dir/CMakeCache.txt" ] && generator
 cmake -S "$here" -B "$build_dir" "${generator[@]}" \
   -DCMAKE_BUILD_TYPE="$build_type" -DQUELA_SANITIZE="$sanitize"
 cmake --build "$build_dir" -j "$(nproc)"
+# The demo video the first README command plays, made once with GStreamer's own encoders.
+[ -f "$build_dir/run/demo.mkv" ] || "$here/scripts/make_demo_video.sh" "$build_dir/run/demo.mkv"
 echo "setup: built into $build_dir (run folder: $build_dir/run)"
