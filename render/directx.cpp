@@ -57,7 +57,7 @@ cDirectX::cDirectX(cOculus& oculus, GlSurface& surface, ScreenState::PostMessage
 cDirectX::~cDirectX() = default;
 
 bool cDirectX::Initialize(const cConfig& config) {
-  config_ = &config;
+  mirrorToRift_ = config.mirrorToRift;
   const ovrHmd hmd = oculus_.hmd();
   width_ = hmd ? hmd->Resolution.w : 1920;
   height_ = hmd ? hmd->Resolution.h : 1080;
@@ -124,7 +124,7 @@ bool cDirectX::PreRender(float frameTime) {
   lastFrameTime_ = frameTime;
   if (!oculus_.hmdValuesCaptured())
     oculus_.CaptureHMDValues(HmdOutput{sampleCount_, gammaCorrect_, 0, &cDirectX::SwapBuffers, this},
-                             config_ ? config_->mirrorToRift : true);
+                             mirrorToRift_);
   ovrHmd_BeginFrame(hmd, 0);
   context_->SetDepthStencilState(toolkit::CommonStates::DepthDefault());
   if (showFrameStatistics) statistics_.Update(frameTime);

@@ -73,7 +73,7 @@ class cDirectX {
   cOculus& oculus_;
   GlSurface& surface_;
   ScreenState screen_;
-  const cConfig* config_ = nullptr;
+  bool mirrorToRift_ = true;  // applied once the headset is configured
   bool gammaCorrect_ = false;
   int sampleCount_ = 1;
   float lastFrameTime_ = 0.0f;
