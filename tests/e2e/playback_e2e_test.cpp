@@ -31,6 +31,7 @@ TEST(PlaybackE2E, AVideoFileShowsOnTheScreenAndItsStatisticsAreReported) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::string log = ReadLogFile(dir.path());
   EXPECT_NE(log.find("\"Opening File Success\""), std::string::npos) << log;
+  EXPECT_NE(log.find("\"Graph Ready, Begin Attempt Success!\""), std::string::npos);
   EXPECT_NE(log.find("\"Selected libav Video\""), std::string::npos);
 
   // The graph is torn down after the log is detached: its statistics line goes to standard output.
