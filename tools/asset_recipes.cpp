@@ -6,7 +6,7 @@
 
 #include "toolkit/formats/cmo.h"
 #include "toolkit/formats/spritefont.h"
-#include "tools/font_baker.h"
+#include "toolkit/formats/font_rasterizer.h"
 #include "tools/gui_models.h"
 #include "tools/screen_models.h"
 
@@ -36,10 +36,10 @@ std::vector<AssetRecipe> AssetRecipes(const BakerInputs& inputs) {
   for (const GuiModelInfo& part : kGuiModels)
     recipes.push_back({ModelPath(part.fileName), [model = part.model] { return toolkit::WriteCmo(BuildGuiModel(model)); }});
   recipes.push_back({"italic.spritefont", [face = inputs.italicFace] {
-                       FontBakeSettings settings;
+                       toolkit::FontBakeSettings settings;
                        settings.faceFile = face;
                        settings.pixelSize = kItalicPixelSize;
-                       return toolkit::WriteSpriteFont(BakeSpriteFont(settings));
+                       return toolkit::WriteSpriteFont(toolkit::BakeSpriteFont(settings));
                      }});
   recipes.push_back({"lambert.dgsl.cso", [source = inputs.lambertSource] {
                        return ReadWholeFile(source, "the Lambert pixel stage shipped as lambert.dgsl.cso");

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tools/font_baker.h"
+#include "toolkit/formats/font_rasterizer.h"
 
 namespace quela {
 
@@ -20,11 +20,11 @@ std::string FormatDebugText(const DebugTextValues& v) {
 }
 
 toolkit::SpriteFontData RasteriseDebugFont(const std::string& faceFile, float dpiY) {
-  tools::FontBakeSettings settings;
+  toolkit::FontBakeSettings settings;
   settings.faceFile = faceFile;
   settings.pixelSize = static_cast<int>(std::lround(kDebugFontSize * dpiY / kLogicalDpi));
   settings.atlasWidth = 1024;
-  toolkit::SpriteFontData font = tools::BakeSpriteFont(settings);
+  toolkit::SpriteFontData font = toolkit::BakeSpriteFont(settings);
   for (std::uint8_t& channel : font.rgba) channel = channel >= 128 ? 255 : 0;
   return font;
 }

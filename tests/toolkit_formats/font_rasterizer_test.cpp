@@ -1,15 +1,13 @@
-#include "tools/font_baker.h"
+#include "toolkit/formats/font_rasterizer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <stdexcept>
 
-namespace quela::tools::test {
+namespace quela::toolkit::test {
 namespace {
 
-using toolkit::Glyph;
-using toolkit::SpriteFontData;
 
 const SpriteFontData& Italic() {
   static const SpriteFontData font = [] {
@@ -94,4 +92,4 @@ TEST(FontBaker, MissingFaceIsAClearError) {
 }
 
 }  // namespace
-}  // namespace quela::tools::test
+}  // namespace quela::toolkit::test

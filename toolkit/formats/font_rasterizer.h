@@ -6,7 +6,7 @@
 
 #include "toolkit/formats/spritefont.h"
 
-namespace quela::tools {
+namespace quela::toolkit {
 
 struct FontBakeSettings {
   std::filesystem::path faceFile;
@@ -19,6 +19,6 @@ struct FontBakeSettings {
 };
 
 // Throws std::runtime_error when the face cannot be loaded or a glyph not rendered.
-toolkit::SpriteFontData BakeSpriteFont(const FontBakeSettings& settings);
+SpriteFontData BakeSpriteFont(const FontBakeSettings& settings);
 
-}  // namespace quela::tools
+}  // namespace quela::toolkit

@@ -1,4 +1,4 @@
-#include "tools/font_baker.h"
+#include "toolkit/formats/font_rasterizer.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-namespace quela::tools {
+namespace quela::toolkit {
 namespace {
 
 struct LibraryDeleter {
@@ -57,7 +57,7 @@ RenderedGlyph Render(FT_Face face, std::uint32_t character, float ascender, cons
 
 }  // namespace
 
-toolkit::SpriteFontData BakeSpriteFont(const FontBakeSettings& settings) {
+SpriteFontData BakeSpriteFont(const FontBakeSettings& settings) {
   const std::string faceName = settings.faceFile.string();
   FT_Library rawLibrary = nullptr;
   if (FT_Init_FreeType(&rawLibrary) != 0) throw std::runtime_error("FreeType cannot start");
@@ -76,7 +76,7 @@ toolkit::SpriteFontData BakeSpriteFont(const FontBakeSettings& settings) {
   for (std::uint32_t c = settings.firstCharacter; c <= settings.lastCharacter; ++c)
     rendered.push_back(Render(face.get(), c, ascender, faceName));
 
-  toolkit::SpriteFontData font;
+  SpriteFontData font;
   font.lineSpacing = std::round(FromFixed26_6(face->size->metrics.height));
   font.defaultCharacter = settings.defaultCharacter;
   font.width = static_cast<std::uint32_t>(settings.atlasWidth);
@@ -115,4 +115,4 @@ toolkit::SpriteFontData BakeSpriteFont(const FontBakeSettings& settings) {
   return font;
 }
 
-}  // namespace quela::tools
+}  // namespace quela::toolkit
