@@ -42,6 +42,18 @@ inline constexpr std::uint32_t kAutoloadTimer = 103;
 inline constexpr std::uint32_t IDM_EXIT = 105;
 
 // Virtual-key codes.
+inline constexpr std::uint32_t VK_BACK = 0x08;
+inline constexpr std::uint32_t VK_TAB = 0x09;
 inline constexpr std::uint32_t VK_ESCAPE = 0x1B;
+inline constexpr std::uint32_t VK_UP = 0x26;
+inline constexpr std::uint32_t VK_DOWN = 0x28;
+inline constexpr std::uint32_t VK_Q = 'Q';
+inline constexpr std::uint32_t VK_S = 'S';
+inline constexpr std::uint32_t VK_W = 'W';
+inline constexpr std::uint32_t VK_MULTIPLY = 0x6A;
+inline constexpr std::uint32_t VK_ADD = 0x6B;
+inline constexpr std::uint32_t VK_SUBTRACT = 0x6D;
+inline constexpr std::uint32_t VK_OEM_PLUS = 0xBB;
+inline constexpr std::uint32_t VK_OEM_MINUS = 0xBD;
 
 }  // namespace quela

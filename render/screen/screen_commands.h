@@ -5,23 +5,10 @@
 // Thread: main thread.
 #include <cstdint>
 
+#include "app/shell/messages.h"
 #include "render/screen/screen_state.h"
 
 namespace quela {
-
-// Virtual-key codes of the screen keys.
-inline constexpr std::uint32_t VK_BACK = 8;
-inline constexpr std::uint32_t VK_TAB = 9;
-inline constexpr std::uint32_t VK_UP = 38;
-inline constexpr std::uint32_t VK_DOWN = 40;
-inline constexpr std::uint32_t VK_Q = 81;
-inline constexpr std::uint32_t VK_S = 83;
-inline constexpr std::uint32_t VK_W = 87;
-inline constexpr std::uint32_t VK_MULTIPLY = 106;
-inline constexpr std::uint32_t VK_ADD = 107;
-inline constexpr std::uint32_t VK_SUBTRACT = 109;
-inline constexpr std::uint32_t VK_OEM_PLUS = 187;
-inline constexpr std::uint32_t VK_OEM_MINUS = 189;
 
 // Applies a stereo-mode, screen or 3D-type menu item; false for any other id.
 bool HandleScreenCommand(ScreenState& state, std::uint32_t commandId);
