@@ -11,17 +11,32 @@ namespace {
 // Distance to the nearest edge of the -1..1 square; negative outside.
 float EdgeDistance(ovrVector2f ndc) { return 1.0f - std::max(std::fabs(ndc.x), std::fabs(ndc.y)); }
 
+// Grid lines across `pixels` output pixels, as NDC from -1 to 1. Very large outputs get wider cells,
+// so that both eyes' vertices stay addressable by 16-bit indices.
+std::vector<float> GridLines(int pixels) {
+  constexpr int kMaxCells = 180;
+  const int cell = std::max(kMeshCellPixels, (pixels + kMaxCells - 1) / kMaxCells);
+  std::vector<float> lines;
+  for (int at = 0; at < pixels; at += cell) lines.push_back(-1.0f + 2.0f * at / pixels);
+  lines.push_back(1.0f);
+  return lines;
+}
+
 }  // namespace
 
-DistortionMesh BuildDistortionMesh(const LensModel& lens, ovrEyeType eye, const ovrFovPort& fov) {
-  constexpr int side = kMeshCells + 1;
+DistortionMesh BuildDistortionMesh(const LensModel& lens, ovrEyeType eye, const ovrFovPort& fov,
+                                   ovrSizei eyePixels) {
+  const std::vector<float> xs = GridLines(std::max(eyePixels.w, 1));
+  const std::vector<float> ys = GridLines(std::max(eyePixels.h, 1));
   DistortionMesh mesh;
-  mesh.vertices.reserve(side * side);
+  mesh.columns = static_cast<int>(xs.size()) - 1;
+  mesh.rows = static_cast<int>(ys.size()) - 1;
+  mesh.vertices.reserve(xs.size() * ys.size());
   std::vector<float> sourceEdge;  // how far inside the eye image the widest channel samples
-  sourceEdge.reserve(side * side);
-  for (int row = 0; row < side; ++row) {
-    for (int col = 0; col < side; ++col) {
-      const ovrVector2f panel{-1.0f + 2.0f * col / kMeshCells, -1.0f + 2.0f * row / kMeshCells};
+  sourceEdge.reserve(xs.size() * ys.size());
+  for (float y : ys) {
+    for (float x : xs) {
+      const ovrVector2f panel{x, y};
       const ChannelTangents t = lens.TangentsAt(eye, panel);
       const float source = std::min({EdgeDistance(TangentToNdc(fov, t.red)),
                                      EdgeDistance(TangentToNdc(fov, t.green)),
@@ -31,9 +46,10 @@ DistortionMesh BuildDistortionMesh(const LensModel& lens, ovrEyeType eye, const 
       mesh.vertices.push_back({panel, t.red, t.green, t.blue, vignette});
     }
   }
-  mesh.indices.reserve(kMeshCells * kMeshCells * 6);
-  for (int row = 0; row < kMeshCells; ++row) {
-    for (int col = 0; col < kMeshCells; ++col) {
+  const int side = mesh.columns + 1;
+  mesh.indices.reserve(static_cast<std::size_t>(mesh.columns) * mesh.rows * 6);
+  for (int row = 0; row < mesh.rows; ++row) {
+    for (int col = 0; col < mesh.columns; ++col) {
       const auto at = [&](int r, int c) { return static_cast<std::uint16_t>(r * side + c); };
       const std::uint16_t a = at(row, col), b = at(row, col + 1), c = at(row + 1, col + 1),
                           d = at(row + 1, col);

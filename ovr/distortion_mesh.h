@@ -1,7 +1,9 @@
 #pragma once
 // The per-eye distortion mesh: a grid over the eye's half of the panel whose vertices carry the
 // tangent-space source of each colour channel and a vignette weight, so that per pixel only the
-// texture fetches remain.
+// texture fetches remain. The grid lines fall on multiples of kMeshCellPixels output pixels: a
+// software rasterizer shades 4 x 4 blocks, and a block cut by a cell's edge is shaded once per
+// triangle, so aligned cells are shaded once except along their diagonals.
 
 #include <cstdint>
 #include <vector>
@@ -11,7 +13,9 @@
 
 namespace quela::ovr {
 
-inline constexpr int kMeshCells = 64;          // per side
+// Cells of 16 x 16 pixels keep the interpolated source within a texel of the lens model at the DK2's
+// 960 x 1080 per eye.
+inline constexpr int kMeshCellPixels = 16;
 inline constexpr float kVignetteBorder = 0.075f;  // fade width, as a fraction of the NDC half-extent
 
 struct DistortionVertex {
@@ -23,10 +27,13 @@ struct DistortionVertex {
 };
 
 struct DistortionMesh {
-  std::vector<DistortionVertex> vertices;  // (kMeshCells + 1)^2, row by row from the bottom
+  int columns = 0, rows = 0;                // cells
+  std::vector<DistortionVertex> vertices;  // (columns + 1) x (rows + 1), row by row from the bottom
   std::vector<std::uint16_t> indices;      // triangles; cells sampling wholly outside the image are left out
 };
 
-DistortionMesh BuildDistortionMesh(const LensModel& lens, ovrEyeType eye, const ovrFovPort& fov);
+// eyePixels: the eye's part of the output, in pixels.
+DistortionMesh BuildDistortionMesh(const LensModel& lens, ovrEyeType eye, const ovrFovPort& fov,
+                                   ovrSizei eyePixels);
 
 }  // namespace quela::ovr

@@ -15,6 +15,10 @@ namespace {
 // and the vignette multiply. The varyings are affine: the mesh is flat, w is always 1. Clamping at the
 // vertices keeps every interpolated coordinate inside the eye's viewport, so the other eye's
 // picture never bleeds in at the rim.
+// An sRGB eye texture going to an sRGB output is copied in its encoded form: decoding every fetch
+// and encoding every write costs a software rasterizer as much as the fetches themselves. Only the
+// filtering then happens on encoded values; the vignette, a multiply in linear light, becomes the
+// power 1/2.2 of its weight on the encoded value.
 constexpr const char* kMeshVertexShader = R"(
 layout(location = 0) in vec2 a_panelNdc;
 layout(location = 1) in vec2 a_tanRed;
@@ -50,6 +54,7 @@ noperspective in vec2 v_uvGreen;
 noperspective in vec2 v_uvBlue;
 noperspective in float v_vignette;
 uniform sampler2D u_eyeTexture;
+uniform float u_vignetteExponent;
 out vec4 o_colour;
 void main() {
   if (v_vignette <= 0.0) {  // the rim outside the picture costs no fetches
@@ -62,7 +67,7 @@ void main() {
 #else
   vec3 c = textureLod(u_eyeTexture, v_uvGreen, 0.0).rgb;
 #endif
-  o_colour = vec4(c * min(v_vignette, 1.0), 1.0);
+  o_colour = vec4(c * pow(min(v_vignette, 1.0), u_vignetteExponent), 1.0);
 }
 )";
 
@@ -127,6 +132,13 @@ GLuint Link(const char* vertexSource, const char* fragmentSource, const char* de
   return program;
 }
 
+// Whether the texture bound to GL_TEXTURE_2D stores sRGB-encoded colour.
+bool IsSrgbTexture() {
+  GLint format = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+  return format == GL_SRGB8_ALPHA8 || format == GL_SRGB8 || format == GL_SRGB_ALPHA || format == GL_SRGB;
+}
+
 // Saves the GL state Present touches and puts it back, so the program's renderer finds its own.
 class SavedGlState {
  public:
@@ -177,7 +189,8 @@ struct DistortionRenderer::Gl {
   GLuint meshProgram = 0, panelProgram = 0, vertexArray = 0, vertexBuffer = 0, indexBuffer = 0;
   GLuint emptyVertexArray = 0, sampler = 0;
   GLint warpLocation = -1, uvScaleLocation = -1, uvOffsetLocation = -1, useVignetteLocation = -1;
-  GLint uvMinLocation = -1, uvMaxLocation = -1;
+  GLint uvMinLocation = -1, uvMaxLocation = -1, vignetteExponentLocation = -1;
+  bool canSkipDecode = false;  // GL_EXT_texture_sRGB_decode
   GLsizei indexCount[ovrEye_Count] = {};
   std::size_t indexOffset[ovrEye_Count] = {};  // bytes
   GLint baseVertex[ovrEye_Count] = {};
@@ -207,6 +220,8 @@ std::unique_ptr<DistortionRenderer> DistortionRenderer::Create(
   gl.useVignetteLocation = glGetUniformLocation(gl.meshProgram, "u_useVignette");
   gl.uvMinLocation = glGetUniformLocation(gl.meshProgram, "u_uvMin");
   gl.uvMaxLocation = glGetUniformLocation(gl.meshProgram, "u_uvMax");
+  gl.vignetteExponentLocation = glGetUniformLocation(gl.meshProgram, "u_vignetteExponent");
+  gl.canSkipDecode = epoxy_has_gl_extension("GL_EXT_texture_sRGB_decode");
 
   GLint previousVertexArray = 0;
   glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVertexArray);
@@ -289,6 +304,11 @@ void DistortionRenderer::Present(const PresentOptions& options, const EyeSource 
     const EyeSource& source = eyes[eye];
     eyeViewport(eye);
     glBindTexture(GL_TEXTURE_2D, source.texture);
+    const bool copyEncoded = options.srgb && gl.canSkipDecode && IsSrgbTexture();
+    (options.srgb && !copyEncoded ? glEnable : glDisable)(GL_FRAMEBUFFER_SRGB);
+    if (gl.canSkipDecode)
+      glSamplerParameteri(gl.sampler, GL_TEXTURE_SRGB_DECODE_EXT, copyEncoded ? GL_SKIP_DECODE_EXT : GL_DECODE_EXT);
+    glUniform1f(gl.vignetteExponentLocation, copyEncoded ? 1.0f / 2.2f : 1.0f);
     glUniformMatrix3fv(gl.warpLocation, 1, GL_TRUE, source.warp.data());
     glUniform2f(gl.uvScaleLocation, source.uv.scale.x, source.uv.scale.y);
     glUniform2f(gl.uvOffsetLocation, source.uv.offset.x, source.uv.offset.y);

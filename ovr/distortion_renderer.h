@@ -23,7 +23,7 @@ struct PresentOptions {
   ovrSizei size;             // output size; each eye gets one half
   bool drawEyes;             // false leaves the output black
   bool vignette;
-  bool srgb;                 // GL_FRAMEBUFFER_SRGB while drawing
+  bool srgb;                 // the output encodes sRGB (GL_FRAMEBUFFER_SRGB, or a copy of an sRGB eye texture)
   bool restoreState;         // put back the GL state touched here
   bool healthNotice;         // the health-and-safety panel over both eyes
 };

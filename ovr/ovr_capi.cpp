@@ -116,16 +116,16 @@ ovrBool ovrHmd_ConfigureRendering(ovrHmd hmd, const ovrRenderAPIConfig* apiConfi
     return ovrFalse;
   }
   const DeviceOptics& optics = s->device->Optics();
+  const ovrSizei size = gl.Header.RTSize;
+  const int half = size.w / 2;
   const DistortionMesh meshes[ovrEye_Count] = {
-      BuildDistortionMesh(*optics.lens, ovrEye_Left, eyeFovIn[ovrEye_Left]),
-      BuildDistortionMesh(*optics.lens, ovrEye_Right, eyeFovIn[ovrEye_Right])};
+      BuildDistortionMesh(*optics.lens, ovrEye_Left, eyeFovIn[ovrEye_Left], {half, size.h}),
+      BuildDistortionMesh(*optics.lens, ovrEye_Right, eyeFovIn[ovrEye_Right], {size.w - half, size.h})};
   auto renderer = DistortionRenderer::Create(meshes, distortionCaps & ovrDistortionCap_Chromatic);
   if (!renderer) return ovrFalse;
   s->renderer = std::move(renderer);
   s->output = gl;
   s->distortionCaps = distortionCaps;
-  const ovrSizei size = gl.Header.RTSize;
-  const int half = size.w / 2;
   for (int eye = 0; eye < ovrEye_Count; ++eye) {
     ovrEyeRenderDesc& d = s->eyeDesc[eye];
     d.Eye = static_cast<ovrEyeType>(eye);

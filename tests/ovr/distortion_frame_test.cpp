@@ -263,18 +263,34 @@ TEST_F(DistortionFrame, TimeWarpTurnsThePictureToTheDisplayPose) {
   }
 }
 
+// A linear eye texture is encoded on the way out; an sRGB one is copied in its encoded form. Both must
+// give the same picture, the vignette's fade included (the copy's power curve strays only near black).
 TEST_F(DistortionFrame, SrgbCapEncodesTheOutput) {
   MakeOutput(GL_SRGB8_ALPHA8);
   const struct {
+    GLenum eyeFormat;
     unsigned caps;
-    int expected;
-  } rows[] = {{kProgramCaps, 64}, {kProgramCaps | ovrDistortionCap_SRGB, 137}};
+    int fill, expected;
+  } rows[] = {{GL_RGBA8, kProgramCaps, 64, 64},
+              {GL_RGBA8, kProgramCaps | ovrDistortionCap_SRGB, 64, 137},
+              {GL_SRGB8_ALPHA8, kProgramCaps | ovrDistortionCap_SRGB, 137, 137}};
+  std::vector<unsigned char> linearPath;
   for (const auto& row : rows) {
+    glBindTexture(GL_TEXTURE_2D, eyeTexture_);
+    glTexImage2D(GL_TEXTURE_2D, 0, row.eyeFormat, kTexW, kTexH, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     ASSERT_TRUE(Configure(row.caps));
-    FillEyes([](int, int, int) { return Rgb{64, 64, 64}; });
+    FillEyes([&](int, int, int) { return Rgb{row.fill, row.fill, row.fill}; });
     Frame();
     EXPECT_NEAR(At(kHalfOut / 2, kOutH / 2).g, row.expected, 1) << std::hex << row.caps;
+    if (row.eyeFormat == GL_RGBA8 && row.expected == 137) linearPath = output_;
   }
+  int worstBright = 0, worstDark = 0;
+  for (size_t i = 0; i < output_.size(); ++i) {
+    int& worst = linearPath[i] >= 64 ? worstBright : worstDark;
+    worst = std::max(worst, std::abs(output_[i] - linearPath[i]));
+  }
+  EXPECT_LE(worstBright, 3);
+  EXPECT_LE(worstDark, 10);
 }
 
 TEST_F(DistortionFrame, PutsBackTheCallersGlState) {

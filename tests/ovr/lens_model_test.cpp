@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "ovr/distortion_mesh.h"
@@ -110,23 +111,66 @@ TEST(CatmullRomLens, FollowsTheSplineAlongTheAxis) {
   EXPECT_NEAR(t.blue.x, d * scale * (1 + 0.02059f + 0.0165f * d * d), 1e-5f);
 }
 
+constexpr ovrSizei kDk2EyePixels{960, 1080};
+
 TEST(DistortionMesh, FadesToBlackAtTheRimAndDropsCellsOutsideTheImage) {
   const dk2::CatmullRomLens lens;
-  const DistortionMesh mesh = BuildDistortionMesh(lens, ovrEye_Left, dk2::kLeftFov);
-  constexpr int side = kMeshCells + 1;
-  ASSERT_EQ(mesh.vertices.size(), static_cast<size_t>(side * side));
+  const DistortionMesh mesh = BuildDistortionMesh(lens, ovrEye_Left, dk2::kLeftFov, kDk2EyePixels);
+  // 16-pixel cells, the last row 8 pixels high.
+  ASSERT_EQ(mesh.columns, 60);
+  ASSERT_EQ(mesh.rows, 68);
+  const int side = mesh.columns + 1, top = mesh.rows * side;
+  ASSERT_EQ(mesh.vertices.size(), static_cast<size_t>(side * (mesh.rows + 1)));
+  EXPECT_FLOAT_EQ(mesh.vertices[top - side].panelNdc.y, -1.0f + 2.0f * 1072 / 1080);
   for (int i = 0; i < side; ++i) {
-    EXPECT_LE(mesh.vertices[i].vignette, 0.0f);                          // bottom row
-    EXPECT_LE(mesh.vertices[(side - 1) * side + i].vignette, 0.0f);      // top row
-    EXPECT_LE(mesh.vertices[i * side].vignette, 0.0f);                   // left column
-    EXPECT_LE(mesh.vertices[i * side + side - 1].vignette, 0.0f);        // right column
+    EXPECT_LE(mesh.vertices[i].vignette, 0.0f);        // bottom row
+    EXPECT_LE(mesh.vertices[top + i].vignette, 0.0f);  // top row
   }
-  const DistortionVertex& middle = mesh.vertices[(side / 2) * side + side / 2];
+  for (int r = 0; r <= mesh.rows; ++r) {
+    EXPECT_LE(mesh.vertices[r * side].vignette, 0.0f);             // left column
+    EXPECT_LE(mesh.vertices[r * side + side - 1].vignette, 0.0f);  // right column
+  }
+  const DistortionVertex& middle = mesh.vertices[(mesh.rows / 2) * side + side / 2];
   EXPECT_GE(middle.vignette, 1.0f);
+  const size_t all = static_cast<size_t>(mesh.columns) * mesh.rows * 6;
   EXPECT_EQ(mesh.indices.size() % 6, 0u);
-  EXPECT_LT(mesh.indices.size(), static_cast<size_t>(kMeshCells * kMeshCells * 6));  // corners culled
-  EXPECT_GT(mesh.indices.size(), static_cast<size_t>(kMeshCells * kMeshCells * 6 / 2));
+  EXPECT_LT(mesh.indices.size(), all);  // corners culled
+  EXPECT_GT(mesh.indices.size(), all / 2);
   for (std::uint16_t i : mesh.indices) ASSERT_LT(i, mesh.vertices.size());
+}
+
+// The per-pixel source is interpolated across each triangle: it has to stay within a texel of the
+// lens model wherever the picture shows, or straight lines come out kinked.
+TEST(DistortionMesh, InterpolatesTheLensWithinATexel) {
+  const dk2::CatmullRomLens lens;
+  const ovrFovPort& fov = dk2::kLeftFov;
+  const DistortionMesh mesh = BuildDistortionMesh(lens, ovrEye_Left, fov, kDk2EyePixels);
+  const int side = mesh.columns + 1;
+  const auto texel = [&](ovrVector2f tangent) {
+    const ovrVector2f ndc = TangentToNdc(fov, tangent);
+    return ovrVector2f{ndc.x * 0.5f * 1182, ndc.y * 0.5f * 1461};
+  };
+  float worst = 0;
+  for (int py = 1; py < kDk2EyePixels.h; py += 3) {
+    for (int px = 1; px < kDk2EyePixels.w; px += 3) {
+      const ovrVector2f panel{-1 + 2.0f * px / kDk2EyePixels.w, -1 + 2.0f * py / kDk2EyePixels.h};
+      const ovrVector2f exact = TangentToNdc(fov, lens.TangentsAt(ovrEye_Left, panel).green);
+      if (std::fabs(exact.x) > 0.9f || std::fabs(exact.y) > 0.9f) continue;
+      const int col = px / kMeshCellPixels, row = py / kMeshCellPixels;
+      const DistortionVertex& a = mesh.vertices[row * side + col];
+      const DistortionVertex& c = mesh.vertices[(row + 1) * side + col + 1];
+      const float fx = (panel.x - a.panelNdc.x) / (c.panelNdc.x - a.panelNdc.x);
+      const float fy = (panel.y - a.panelNdc.y) / (c.panelNdc.y - a.panelNdc.y);
+      // The cell's two triangles (a, b, c) and (a, c, d).
+      const DistortionVertex& corner = fx >= fy ? mesh.vertices[row * side + col + 1] : mesh.vertices[(row + 1) * side + col];
+      const float u = fx >= fy ? fx - fy : fy - fx, w = fx >= fy ? fy : fx;
+      const ovrVector2f tangent{a.tanGreen.x + u * (corner.tanGreen.x - a.tanGreen.x) + w * (c.tanGreen.x - a.tanGreen.x),
+                                a.tanGreen.y + u * (corner.tanGreen.y - a.tanGreen.y) + w * (c.tanGreen.y - a.tanGreen.y)};
+      const ovrVector2f got = texel(tangent), want = texel(lens.TangentsAt(ovrEye_Left, panel).green);
+      worst = std::max(worst, std::hypot(got.x - want.x, got.y - want.y));
+    }
+  }
+  EXPECT_LT(worst, 1.0f);
 }
 
 }  // namespace
