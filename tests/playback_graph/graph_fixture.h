@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "tests/playback_graph/test_media.h"
@@ -31,6 +32,14 @@ class GraphTest : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+  }
+
+  // Frames Drawn in the first statistics line logged; -1 without one.
+  static int LoggedFramesDrawn() {
+    const std::string prefix = "Video Statistics, Frames Drawn ";
+    for (const std::string& line : LogLines())
+      if (line.starts_with(prefix)) return std::stoi(line.substr(prefix.size()));
+    return -1;
   }
 
   RecordingHost host;

@@ -1,8 +1,6 @@
 // Play, pause, seeks, timers and the end of the video on a 30-second clip.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "playback/graph/transport_math.h"
 #include "tests/playback_graph/graph_fixture.h"
 
@@ -104,33 +102,30 @@ TEST_F(GraphTest, EndOfStreamRestartsOnlyALoopingVideo) {
   auto graph = MakeGraph();
   const std::string path = Clip("h264_aac.mkv").string();
   ASSERT_TRUE(graph->OpenFile(path));
-  host.TakePosted();
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!host.Posted(WM_USER_GRAPHNOTIFY) && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  ASSERT_TRUE(host.Posted(WM_USER_GRAPHNOTIFY));
-  graph->HandleGraphEvents(false, path);
-  EXPECT_FALSE(host.Posted(WM_USER_SEEKPERCENT));
-
-  graph->SeekToPercent(0);  // as the loop restart does
-  graph->WaitForSeekTasks();
-  const int frames = sink.frames();
-  EXPECT_TRUE(WaitForFrames(frames));
-  host.TakePosted();
-  while (!host.Posted(WM_USER_GRAPHNOTIFY) && std::chrono::steady_clock::now() < end + std::chrono::seconds(5))
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  graph->HandleGraphEvents(true, "");  // no file: no restart
-  EXPECT_FALSE(host.Posted(WM_USER_SEEKPERCENT));
-  graph->SeekToPercent(0);
-  graph->WaitForSeekTasks();
-  host.TakePosted();
-  while (!host.Posted(WM_USER_GRAPHNOTIFY) && std::chrono::steady_clock::now() < end + std::chrono::seconds(10))
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  graph->HandleGraphEvents(true, path);
-  const std::vector<Msg> posted = host.TakePosted();
-  ASSERT_TRUE(std::any_of(posted.begin(), posted.end(), [](const Msg& msg) {
-    return msg.message == WM_USER_SEEKPERCENT && msg.wParam == 0;
-  }));
+  const struct {
+    const char* label;
+    bool loop;
+    std::string file;
+    bool restarts;
+  } ends[] = {{"not looping", false, path, false}, {"looping without a file", true, "", false},
+              {"looping", true, path, true}};
+  for (const auto& e : ends) {
+    SCOPED_TRACE(e.label);
+    host.TakePosted();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!host.Posted(WM_USER_GRAPHNOTIFY) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(host.Posted(WM_USER_GRAPHNOTIFY));
+    graph->HandleGraphEvents(e.loop, e.file);
+    std::vector<WPARAM> seeks;  // the percentages of the seeks asked for
+    for (const Msg& msg : host.TakePosted())
+      if (msg.message == WM_USER_SEEKPERCENT) seeks.push_back(msg.wParam);
+    EXPECT_EQ(seeks.empty(), !e.restarts);
+    for (const WPARAM percent : seeks) EXPECT_EQ(percent, 0u) << "a restart seeks to the start";
+    graph->SeekToPercent(0);  // as the loop restart does
+    graph->WaitForSeekTasks();
+    EXPECT_TRUE(WaitForFrames(sink.frames()));
+  }
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // Models drawn on Mesa llvmpipe: placement, winding, lighting, fog, the
 // custom-state hook and what the loader does to the file's data.
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
+#include "tests/support/temp_dir.h"
 #include "tests/toolkit/gl_fixture.h"
 #include "toolkit/basic_effect.h"
 #include "toolkit/dgsl_effect.h"
@@ -187,10 +187,9 @@ TEST(ToolkitAssets, MissingFilesRaiseFormatErrorNamingThem) {
   quela::test::HeadlessGl gl;
   Device device;
   DGSLEffectFactory factory(device);
-  const auto dir = std::filesystem::temp_directory_path() / "quela_toolkit_assets";
-  std::filesystem::create_directories(dir);
+  const quela::test::TempDir temp;
+  const auto& dir = temp.path();
   factory.SetDirectory(dir);
-  std::filesystem::remove(dir / "lambert.dgsl.cso");
   EffectInfo info;
   info.pixelShader = "lambert.dgsl.cso";
   struct Row {
@@ -210,7 +209,7 @@ TEST(ToolkitAssets, MissingFilesRaiseFormatErrorNamingThem) {
     }
   }
   // Present, the asset is the pixel stage: it compiles and draws.
-  std::ofstream(dir / "lambert.dgsl.cso") << "#version 330 core\nout vec4 oColor;\nvoid main() { oColor = vec4(1); }\n";
+  temp.Write("lambert.dgsl.cso", "#version 330 core\nout vec4 oColor;\nvoid main() { oColor = vec4(1); }\n");
   auto effect = factory.CreateDGSLEffect(info, false);
   DeviceContext context(device);
   EXPECT_NO_THROW(effect->Apply(context));

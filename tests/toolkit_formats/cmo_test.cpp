@@ -4,12 +4,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "allocation_probe.h"
+#include "tests/support/temp_dir.h"
 #include "toolkit/formats/cmo.h"
 
 namespace quela::toolkit {
@@ -191,27 +191,20 @@ std::vector<CmoMesh> SampleModel() {
   return {a, b};
 }
 
+// The sample's UV transform is not the identity: equality also shows that the
+// reader stores it without applying it to the texture coordinates.
 TEST(CmoRoundTrip, ReadsBackExactlyWhatWasWritten) {
   const auto model = SampleModel();
   const Bytes bytes = WriteCmo(model);
   const auto read = Read(bytes);
   EXPECT_EQ(read, model);
-  EXPECT_EQ(read[0].name, "écran courbé");
-  EXPECT_EQ(read[0].materials[0].textures[7], "extra 🎬.png");
   EXPECT_EQ(WriteCmo(read), bytes);
 }
 
-TEST(CmoRoundTrip, UvTransformIsNotApplied) {
-  const auto model = SampleModel();
-  const auto read = Read(WriteCmo(model));
-  EXPECT_EQ(read[0].vertexBuffers[0][0].texcoord[0], model[0].vertexBuffers[0][0].texcoord[0]);
-  EXPECT_EQ(read[0].materials[0].uvTransform[12], 0.5f);
-}
-
 TEST(CmoRoundTrip, FileHelpers) {
-  const auto path = std::filesystem::temp_directory_path() / "quela_cmo_round_trip.cmo";
+  const test::TempDir dir;
   const Bytes bytes = WriteCmo(SampleModel());
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const auto path = dir.Write("model.cmo", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   EXPECT_EQ(ReadCmoFile(path.string()), SampleModel());
   std::filesystem::remove(path);
   try {
@@ -220,7 +213,7 @@ TEST(CmoRoundTrip, FileHelpers) {
   } catch (const FormatError& e) {
     EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
   }
-  EXPECT_THROW(ReadCmoFile(std::filesystem::temp_directory_path().string()), FormatError);
+  EXPECT_THROW(ReadCmoFile(dir.path().string()), FormatError);
 }
 
 TEST(CmoWriter, RejectsWhatTheReaderWouldRejectOrChange) {
@@ -249,6 +242,7 @@ TEST(CmoReader, ReadsHandBuiltFields) {
   s.vertexBuffers = {3};
   s.firstX = 7.0f;
   RawCmo raw({s});
+  raw.bytes.push_back(0x55);  // trailing bytes are ignored
   const auto meshes = Read(raw.bytes);
   ASSERT_EQ(meshes.size(), 1u);
   const CmoMesh& m = meshes[0];
@@ -329,29 +323,21 @@ std::vector<MeshSpec> SkinnedThenPlain() {
 }
 
 TEST(CmoReader, SkeletonAndSkinningAreSkippedSoTheNextMeshReads) {
-  const auto meshes = Read(RawCmo(SkinnedThenPlain()).bytes);
-  ASSERT_EQ(meshes.size(), 2u);
-  EXPECT_EQ(meshes[0].name, "skinned");
-  EXPECT_EQ(meshes[0].vertexBuffers[1].size(), 4u);
-  EXPECT_EQ(meshes[0].extents.max[2], 9.0f);
-  EXPECT_EQ(meshes[1].name, "after the skeleton");
-  EXPECT_EQ(meshes[1].vertexBuffers[0][0].position[0], 2.0f);
-  EXPECT_EQ(meshes[1].extents.radius, 3.0f);
-  // What our writer makes of it reads back the same (without the skeleton).
-  EXPECT_EQ(Read(WriteCmo(meshes)), meshes);
-}
-
-TEST(CmoReader, EmptySkeletonSection) {
-  auto layouts = SkinnedThenPlain();
-  layouts[0].bones = 0;
-  layouts[0].clips = 0;
-  EXPECT_EQ(Read(RawCmo(layouts).bytes)[1].name, "after the skeleton");
-}
-
-TEST(CmoReader, TrailingBytesAreIgnored) {
-  RawCmo raw({MeshSpec{}});
-  raw.bytes.push_back(0x55);
-  EXPECT_EQ(Read(raw.bytes).size(), 1u);
+  for (const bool emptySkeleton : {false, true}) {
+    SCOPED_TRACE(emptySkeleton ? "no bones, no clips" : "bones and clips");
+    auto layouts = SkinnedThenPlain();
+    if (emptySkeleton) layouts[0].bones = layouts[0].clips = 0;
+    const auto meshes = Read(RawCmo(layouts).bytes);
+    ASSERT_EQ(meshes.size(), 2u);
+    EXPECT_EQ(meshes[0].name, "skinned");
+    EXPECT_EQ(meshes[0].vertexBuffers[1].size(), 4u);
+    EXPECT_EQ(meshes[0].extents.max[2], 9.0f);
+    EXPECT_EQ(meshes[1].name, "after the skeleton");
+    EXPECT_EQ(meshes[1].vertexBuffers[0][0].position[0], 2.0f);
+    EXPECT_EQ(meshes[1].extents.radius, 3.0f);
+    // What our writer makes of it reads back the same (without the skeleton).
+    EXPECT_EQ(Read(WriteCmo(meshes)), meshes);
+  }
 }
 
 // Every proper prefix of a valid file (with two meshes, materials, skinning

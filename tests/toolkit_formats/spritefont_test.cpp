@@ -5,12 +5,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "allocation_probe.h"
+#include "tests/support/temp_dir.h"
 #include "toolkit/formats/spritefont.h"
 
 namespace quela::toolkit {
@@ -85,9 +85,9 @@ TEST(SpriteFontRoundTrip, ReadsBackExactlyWhatWasWritten) {
 }
 
 TEST(SpriteFontRoundTrip, FileHelpers) {
-  const auto path = std::filesystem::temp_directory_path() / "quela_round_trip.spritefont";
+  const test::TempDir dir;
   const Bytes bytes = WriteSpriteFont(SampleFont());
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const auto path = dir.Write("font.spritefont", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   EXPECT_EQ(ReadSpriteFontFile(path.string()), SampleFont());
   std::filesystem::remove(path);
   try {
@@ -112,22 +112,25 @@ TEST(SpriteFontWriter, RejectsWhatTheReaderWouldReject) {
   reject([](auto& f) { f.width = 0, f.rgba.clear(); });
 }
 
-TEST(SpriteFontTexture, R8G8B8A8WithRowPadding) {
+// A font of one glyph covering a width x height texture of the given layout.
+FontSpec TextureSpec(std::uint32_t width, std::uint32_t height, std::uint32_t format, std::uint32_t stride,
+                     std::uint32_t rows, Bytes data) {
   FontSpec s;
-  s.glyphs = {{'A', 0, 0, 2, 2, 0, 0, 0}};
-  s.width = 2, s.height = 2, s.stride = 12, s.rows = 2;
-  s.data = {1, 2, 3, 4, 5, 6, 7, 8, 99, 99, 99, 99, 9, 10, 11, 12, 13, 14, 15, 16, 99, 99, 99, 99};
-  EXPECT_EQ(Read(Encode(s)).rgba, (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+  s.glyphs = {{'A', 0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), 0, 0, 0}};
+  s.width = width, s.height = height, s.format = format, s.stride = stride, s.rows = rows;
+  s.data = std::move(data);
+  return s;
 }
 
-TEST(SpriteFontTexture, B4G4R4A4) {
-  FontSpec s;
-  s.glyphs = {{'A', 0, 0, 2, 2, 0, 0, 0}};
-  s.width = 2, s.height = 2, s.format = 115, s.stride = 6, s.rows = 2;
-  // b | g << 4 | r << 8 | a << 12, little-endian; two bytes of row padding.
-  s.data = {0x42, 0xF8, 0x00, 0x0F, 0xEE, 0xEE, 0x0F, 0x00, 0xF0, 0x70, 0xEE, 0xEE};
-  EXPECT_EQ(Read(Encode(s)).rgba, (Bytes{0x88, 0x44, 0x22, 0xFF, 0xFF, 0x00, 0x00, 0x00,  //
-                                         0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x77}));
+TEST(SpriteFontTexture, UncompressedFormatsSkipTheRowPadding) {
+  // R8G8B8A8 with 4 bytes of padding a row.
+  const Bytes rgba8 = {1, 2, 3, 4, 5, 6, 7, 8, 99, 99, 99, 99, 9, 10, 11, 12, 13, 14, 15, 16, 99, 99, 99, 99};
+  EXPECT_EQ(Read(Encode(TextureSpec(2, 2, 28, 12, 2, rgba8))).rgba,
+            (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+  // B4G4R4A4: b | g << 4 | r << 8 | a << 12, little-endian; two bytes of row padding.
+  const Bytes bgra4 = {0x42, 0xF8, 0x00, 0x0F, 0xEE, 0xEE, 0x0F, 0x00, 0xF0, 0x70, 0xEE, 0xEE};
+  EXPECT_EQ(Read(Encode(TextureSpec(2, 2, 115, 6, 2, bgra4))).rgba,
+            (Bytes{0x88, 0x44, 0x22, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x77}));
 }
 
 Bytes Bc2Block(std::uint16_t c0, std::uint16_t c1, std::uint32_t indices, std::uint64_t alpha) {
@@ -139,12 +142,9 @@ Bytes Bc2Block(std::uint16_t c0, std::uint16_t c1, std::uint32_t indices, std::u
 }
 
 TEST(SpriteFontTexture, Bc2ExplicitAlphaAndFourColours) {
-  FontSpec s;
-  s.glyphs = {{'A', 0, 0, 4, 4, 0, 0, 0}};
-  s.width = 4, s.height = 4, s.format = 74, s.stride = 16, s.rows = 1;
   // Alpha nibble of pixel i = i; colour index of pixel i = i % 4; red and blue.
-  s.data = Bc2Block(0xF800, 0x001F, 0xE4E4E4E4u, 0xFEDCBA9876543210ull);
-  const Bytes rgba = Read(Encode(s)).rgba;
+  const Bytes rgba =
+      Read(Encode(TextureSpec(4, 4, 74, 16, 1, Bc2Block(0xF800, 0x001F, 0xE4E4E4E4u, 0xFEDCBA9876543210ull)))).rgba;
   const std::uint8_t colours[4][3] = {{255, 0, 0}, {0, 0, 255}, {170, 0, 85}, {85, 0, 170}};
   for (int i = 0; i < 16; ++i) {
     SCOPED_TRACE(i);
@@ -156,20 +156,14 @@ TEST(SpriteFontTexture, Bc2ExplicitAlphaAndFourColours) {
 }
 
 TEST(SpriteFontTexture, Bc2IsAlwaysFourColourModeEvenWhenC0IsNotAboveC1) {
-  FontSpec s;
-  s.glyphs = {{'A', 0, 0, 4, 4, 0, 0, 0}};
-  s.width = 4, s.height = 4, s.format = 74, s.stride = 16, s.rows = 1;
   // c0 = black <= c1 = white: BC1 would make index 3 transparent black.
-  s.data = Bc2Block(0x0000, 0xFFFF, 0xAAAAFFFFu, ~0ull);
-  const Bytes rgba = Read(Encode(s)).rgba;
+  const Bytes rgba = Read(Encode(TextureSpec(4, 4, 74, 16, 1, Bc2Block(0x0000, 0xFFFF, 0xAAAAFFFFu, ~0ull)))).rgba;
   EXPECT_EQ((Bytes(rgba.begin(), rgba.begin() + 4)), (Bytes{170, 170, 170, 255}));     // index 3
   EXPECT_EQ((Bytes(rgba.begin() + 32, rgba.begin() + 36)), (Bytes{85, 85, 85, 255}));  // index 2
 }
 
 TEST(SpriteFontTexture, Bc2BlocksLandInTheirPlaceWithPadding) {
-  FontSpec s;
-  s.glyphs = {{'A', 0, 0, 8, 8, 0, 0, 0}};
-  s.width = 8, s.height = 8, s.format = 74, s.stride = 40, s.rows = 2;
+  FontSpec s = TextureSpec(8, 8, 74, 40, 2, {});
   const std::uint16_t colour[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};  // red, green, blue, white
   for (int by = 0; by < 2; ++by) {
     for (int bx = 0; bx < 2; ++bx) {
@@ -284,44 +278,33 @@ std::vector<Placed> Lay(const SpriteFontData& font, std::string_view text) {
   return out;
 }
 
-TEST(SpriteFontLayout, AdvancesWithOffsetsAndWidths) {
-  const auto font = LayoutFont(0);
-  EXPECT_EQ(Lay(font, "AB"), (std::vector<Placed>{{'A', 1, 2}, {'B', 5, 0}}));
-}
-
-TEST(SpriteFontLayout, NegativeXOffsetIsClampedAtLineStart) {
-  const auto font = LayoutFont(0);
-  EXPECT_EQ(Lay(font, "B"), (std::vector<Placed>{{'B', 0, 0}}));
-  EXPECT_EQ(Lay(font, "A\nBB"), (std::vector<Placed>{{'A', 1, 2}, {'B', 0, 10}, {'B', 2, 10}}));
-}
-
-TEST(SpriteFontLayout, NewlineAndCarriageReturn) {
-  const auto font = LayoutFont(0);
+TEST(SpriteFontLayout, PlacesGlyphs) {
+  struct Row {
+    const char* label;
+    std::uint32_t defaultCharacter;
+    std::string_view text;
+    std::vector<Placed> placed;
+  };
   const std::vector<Placed> twoLines = {{'A', 1, 2}, {'A', 1, 12}};
-  EXPECT_EQ(Lay(font, "A\nA"), twoLines);
-  EXPECT_EQ(Lay(font, "A\r\nA"), twoLines);
-  EXPECT_EQ(Lay(font, "\rA\r\n\rA\r"), twoLines);
-  EXPECT_EQ(Lay(font, "A\n\nA"), (std::vector<Placed>{{'A', 1, 2}, {'A', 1, 22}}));
-}
-
-TEST(SpriteFontLayout, SmallWhitespaceIsNotDrawnButAdvances) {
-  const auto font = LayoutFont(0);
-  EXPECT_EQ(Lay(font, " A"), (std::vector<Placed>{{'A', 6, 2}}));
-  EXPECT_EQ(Lay(font, "\u3000A"), (std::vector<Placed>{{0x3000, 0, 0}, {'A', 4, 2}}));
-}
-
-TEST(SpriteFontLayout, Utf8Text) {
-  const auto font = LayoutFont(0);
-  EXPECT_EQ(Lay(font, "é"), (std::vector<Placed>{{0xE9, 0, 0}}));
-}
-
-TEST(SpriteFontLayout, MissingCharacterUsesTheDefaultGlyph) {
-  const auto font = LayoutFont('?');
-  EXPECT_EQ(Lay(font, "AZ"), (std::vector<Placed>{{'A', 1, 2}, {'?', 7, 1}}));
-  EXPECT_EQ(SpriteFontLayout(font).FindGlyph('Z')->character, '?');
-  // Invalid UTF-8 becomes U+FFFD, which this font lacks: the default glyph.
-  EXPECT_EQ(Lay(font, "\xFF" "A"), (std::vector<Placed>{{'?', 0, 1}, {'A', 5, 2}}));
-  EXPECT_EQ(Lay(font, "\xE2\x82"), (std::vector<Placed>{{'?', 0, 1}}));  // truncated: one U+FFFD
+  const Row rows[] = {
+      {"offsets and widths", 0, "AB", {{'A', 1, 2}, {'B', 5, 0}}},
+      {"negative XOffset clamped at line start", 0, "B", {{'B', 0, 0}}},
+      {"clamped only at line start", 0, "A\nBB", {{'A', 1, 2}, {'B', 0, 10}, {'B', 2, 10}}},
+      {"newline", 0, "A\nA", twoLines},
+      {"CR LF", 0, "A\r\nA", twoLines},
+      {"carriage returns ignored", 0, "\rA\r\n\rA\r", twoLines},
+      {"empty line", 0, "A\n\nA", {{'A', 1, 2}, {'A', 1, 22}}},
+      {"1x1 whitespace advances undrawn", 0, " A", {{'A', 6, 2}}},
+      {"larger whitespace is drawn", 0, "\u3000A", {{0x3000, 0, 0}, {'A', 4, 2}}},
+      {"UTF-8", 0, "é", {{0xE9, 0, 0}}},
+      {"missing character: default glyph", '?', "AZ", {{'A', 1, 2}, {'?', 7, 1}}},
+      // Invalid UTF-8 becomes U+FFFD, which this font lacks: the default glyph.
+      {"invalid byte", '?', "\xFF" "A", {{'?', 0, 1}, {'A', 5, 2}}},
+      {"truncated sequence: one U+FFFD", '?', "\xE2\x82", {{'?', 0, 1}}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(Lay(LayoutFont(row.defaultCharacter), row.text), row.placed) << row.label;
+  const SpriteFontData withDefault = LayoutFont('?');
+  EXPECT_EQ(SpriteFontLayout(withDefault).FindGlyph('Z')->character, '?');
 }
 
 TEST(SpriteFontLayout, MissingCharacterWithoutDefaultThrows) {

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tests/support/temp_dir.h"
@@ -33,11 +31,6 @@ RunResult RunBaker(const std::filesystem::path& outputDir, const std::string& la
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(BakerRun, WritesEveryAssetReadably) {
   const quela::test::TempDir dir;
   const RunResult run = RunBaker(dir.path(), QUELA_LAMBERT_SOURCE);
@@ -53,7 +46,7 @@ TEST(BakerRun, WritesEveryAssetReadably) {
     } else if (file.extension() == ".spritefont") {
       EXPECT_NO_THROW(toolkit::ReadSpriteFontFile(file.string()));
     } else {
-      EXPECT_EQ(ReadText(file), ReadText(QUELA_LAMBERT_SOURCE)) << recipe.path;
+      EXPECT_EQ(quela::test::ReadFile(file), quela::test::ReadFile(QUELA_LAMBERT_SOURCE)) << recipe.path;
     }
   }
   // Whole files only: no partial leftovers beside them.
