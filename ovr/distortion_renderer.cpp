@@ -2,10 +2,13 @@
 
 #include <epoxy/gl.h>
 
+#include <cmath>
 #include <cstddef>
 #include <string>
 
 #include "app/log/g2log.h"
+#include "ovr/hsw_panel_image.h"
+#include "toolkit/formats/font_rasterizer.h"
 
 namespace quela::ovr {
 namespace {
@@ -71,24 +74,22 @@ void main() {
 }
 )";
 
-// The notice: a dark panel with a light frame in the middle of each eye.
+// The notice: its picture in the middle of each eye.
+constexpr float kPanelHalfWidth = 0.55f, kPanelHalfHeight = 0.35f;  // of the eye's NDC extent
 constexpr const char* kPanelVertexShader = R"(
-out vec2 v_local;
+out vec2 v_uv;
 void main() {
   vec2 corner = vec2(gl_VertexID & 1, gl_VertexID >> 1) * 2.0 - 1.0;
-  v_local = corner;
-  gl_Position = vec4(corner * vec2(0.55, 0.35), 0.0, 1.0);
+  v_uv = vec2(corner.x + 1.0, 1.0 - corner.y) * 0.5;  // the picture's rows run top down
+  gl_Position = vec4(corner * vec2(PANEL_HALF_WIDTH, PANEL_HALF_HEIGHT), 0.0, 1.0);
 }
 )";
 
 constexpr const char* kPanelFragmentShader = R"(
-in vec2 v_local;
+in vec2 v_uv;
+uniform sampler2D u_panel;
 out vec4 o_colour;
-void main() {
-  vec2 edge = 1.0 - abs(v_local);
-  bool frame = min(edge.x * 0.55, edge.y * 0.35) < 0.012;
-  o_colour = frame ? vec4(0.85, 0.85, 0.85, 1.0) : vec4(0.08, 0.10, 0.14, 1.0);
-}
+void main() { o_colour = texture(u_panel, v_uv); }
 )";
 
 GLuint Compile(GLenum stage, const char* source, const char* defines) {
@@ -191,6 +192,8 @@ struct DistortionRenderer::Gl {
   GLint warpLocation = -1, uvScaleLocation = -1, uvOffsetLocation = -1, useVignetteLocation = -1;
   GLint uvMinLocation = -1, uvMaxLocation = -1, vignetteExponentLocation = -1;
   bool canSkipDecode = false;  // GL_EXT_texture_sRGB_decode
+  GLuint panelTexture[2] = {};  // the notice, without and with its last line
+  ovrSizei panelSize{};
   GLsizei indexCount[ovrEye_Count] = {};
   std::size_t indexOffset[ovrEye_Count] = {};  // bytes
   GLint baseVertex[ovrEye_Count] = {};
@@ -198,6 +201,7 @@ struct DistortionRenderer::Gl {
   ~Gl() {
     glDeleteProgram(meshProgram);
     glDeleteProgram(panelProgram);
+    glDeleteTextures(2, panelTexture);
     glDeleteVertexArrays(1, &vertexArray);
     glDeleteVertexArrays(1, &emptyVertexArray);
     glDeleteBuffers(1, &vertexBuffer);
@@ -212,7 +216,9 @@ std::unique_ptr<DistortionRenderer> DistortionRenderer::Create(
   renderer->gl_ = std::make_unique<Gl>();
   Gl& gl = *renderer->gl_;
   gl.meshProgram = Link(kMeshVertexShader, kMeshFragmentShader, chromatic ? "#define CHROMATIC\n" : "");
-  gl.panelProgram = Link(kPanelVertexShader, kPanelFragmentShader, "");
+  const std::string panelDefines = "#define PANEL_HALF_WIDTH " + std::to_string(kPanelHalfWidth) +
+                                   "\n#define PANEL_HALF_HEIGHT " + std::to_string(kPanelHalfHeight) + "\n";
+  gl.panelProgram = Link(kPanelVertexShader, kPanelFragmentShader, panelDefines.c_str());
   if (!gl.meshProgram || !gl.panelProgram) return nullptr;
   gl.warpLocation = glGetUniformLocation(gl.meshProgram, "u_warp");
   gl.uvScaleLocation = glGetUniformLocation(gl.meshProgram, "u_uvScale");
@@ -276,6 +282,28 @@ std::unique_ptr<DistortionRenderer> DistortionRenderer::Create(
 
 DistortionRenderer::~DistortionRenderer() = default;
 
+unsigned int DistortionRenderer::PanelTexture(ovrSizei eyeSize, bool dismissible) {
+  Gl& gl = *gl_;
+  const ovrSizei size{static_cast<int>(std::lround(eyeSize.w * kPanelHalfWidth)),
+                      static_cast<int>(std::lround(eyeSize.h * kPanelHalfHeight))};
+  if (size.w != gl.panelSize.w || size.h != gl.panelSize.h) {
+    glDeleteTextures(2, gl.panelTexture);
+    gl.panelTexture[0] = gl.panelTexture[1] = 0;
+    gl.panelSize = size;
+  }
+  GLuint& texture = gl.panelTexture[dismissible ? 1 : 0];
+  if (!texture) {
+    const PanelImage image = RenderHswPanel(size.w, size.h, toolkit::kSystemSansFace, dismissible);
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
+  }
+  return texture;
+}
+
 void DistortionRenderer::Present(const PresentOptions& options, const EyeSource (&eyes)[ovrEye_Count]) {
   std::unique_ptr<SavedGlState> saved;
   if (options.restoreState) saved = std::make_unique<SavedGlState>();
@@ -318,8 +346,11 @@ void DistortionRenderer::Present(const PresentOptions& options, const EyeSource 
                              reinterpret_cast<const void*>(gl.indexOffset[eye]), gl.baseVertex[eye]);
   }
   if (options.healthNotice) {
+    // The picture holds the output's own values: copied as they are.
+    glDisable(GL_FRAMEBUFFER_SRGB);
     glUseProgram(gl.panelProgram);
     glBindVertexArray(gl.emptyVertexArray);
+    glBindTexture(GL_TEXTURE_2D, PanelTexture({half, options.size.h}, options.healthNoticeDismissible));
     for (int eye = 0; eye < ovrEye_Count; ++eye) {
       eyeViewport(eye);
       glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);

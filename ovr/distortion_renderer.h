@@ -26,6 +26,7 @@ struct PresentOptions {
   bool srgb;                 // the output encodes sRGB (GL_FRAMEBUFFER_SRGB, or a copy of an sRGB eye texture)
   bool restoreState;         // put back the GL state touched here
   bool healthNotice;         // the health-and-safety panel over both eyes
+  bool healthNoticeDismissible;  // the panel then invites a key press
 };
 
 class DistortionRenderer {
@@ -42,6 +43,8 @@ class DistortionRenderer {
 
  private:
   DistortionRenderer() = default;
+  // The notice's picture for an eye of this size, made on first use.
+  unsigned int PanelTexture(ovrSizei eyeSize, bool dismissible);
   struct Gl;
   std::unique_ptr<Gl> gl_;
 };

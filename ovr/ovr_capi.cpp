@@ -201,6 +201,7 @@ void ovrHmd_EndFrame(ovrHmd hmd, const ovrPosef renderPose[2], const ovrTexture 
   options.srgb = caps & ovrDistortionCap_SRGB;
   options.restoreState = !(caps & ovrDistortionCap_NoRestore);
   options.healthNotice = s->notice.Displayed();
+  options.healthNoticeDismissible = options.healthNotice && NowSeconds() >= s->notice.State().DismissibleTime;
   s->renderer->Present(options, eyes);
   if (s->output.SwapBuffers) s->output.SwapBuffers(s->output.SwapBuffersUser);
 }

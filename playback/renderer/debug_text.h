@@ -6,11 +6,12 @@
 #include <string_view>
 
 #include "playback/renderer/target_layout.h"
+#include "toolkit/formats/font_rasterizer.h"
 #include "toolkit/formats/spritefont.h"
 
 namespace quela {
 
-inline constexpr const char* kDebugFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+inline constexpr const char* kDebugFontFile = toolkit::kSystemSansFace;
 inline constexpr float kDebugFontSize = 50.0f;  // DIPs, the em size
 
 struct DebugTextValues {

@@ -8,6 +8,9 @@
 
 namespace quela::toolkit {
 
+// The sans-serif face every Debian desktop has (fonts-dejavu-core).
+inline constexpr const char* kSystemSansFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
 struct FontBakeSettings {
   std::filesystem::path faceFile;
   int pixelSize = 32;                  // the em size in pixels
