@@ -37,7 +37,10 @@ bool ProductionParts::InitializeGraphics(const cConfig& config) {
   return directx_.Initialize(config);
 }
 
-bool ProductionParts::InitializeHMD() { return oculus_.Initialize(platform_.Window(), directx_.gammaCorrect()); }
+bool ProductionParts::InitializeHMD() {
+  if (config_) ovrHmd_SetOutputDisplay(oculus_.hmd(), config_->hmdDisplay);
+  return oculus_.Initialize(platform_.Window(), directx_.gammaCorrect());
+}
 
 bool ProductionParts::CreateRendererFilter() {
   videoSink_ = CreateVideoSink();

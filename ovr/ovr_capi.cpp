@@ -9,6 +9,7 @@
 #include "ovr/distortion_mesh.h"
 #include "ovr/distortion_renderer.h"
 #include "ovr/fov_math.h"
+#include "ovr/headset_window.h"
 #include "ovr/hsw_notice.h"
 #include "ovr/openhmd_headset.h"
 #include "ovr/ovr_extensions.h"
@@ -24,6 +25,11 @@ struct ovrHmdStruct {
   ovrEyeRenderDesc eyeDesc[ovrEye_Count] = {};
   ovrGLConfigData output = {};
   std::unique_ptr<quela::ovr::DistortionRenderer> renderer;
+  // A real headset's own window; without it the picture goes to the program's window.
+  std::unique_ptr<quela::ovr::HeadsetWindow> headsetWindow;
+  void* window = nullptr;  // the program's, from AttachToWindow
+  int outputDisplay = quela::ovr::kAutomaticDisplay;
+  bool headsetDisplayMissingLogged = false;
   quela::ovr::HswNotice notice;
   double lastFrameSeconds = -1;
 };
@@ -55,6 +61,24 @@ SimulatedHeadset* SimulatedOf(ovrHmd hmd) {
   return s ? dynamic_cast<SimulatedHeadset*>(s->device.get()) : nullptr;
 }
 
+// A real headset presents in a window of its own on its display, once that display is found.
+void OpenHeadsetWindow(ovrHmdStruct& s) {
+  const bool srgb = s.distortionCaps & ovrDistortionCap_SRGB;
+  if (s.device->IsSimulated() || (s.headsetWindow && s.headsetWindow->srgb() == srgb)) return;
+  s.headsetWindow.reset();
+  const std::vector<DisplayInfo> displays = ListDisplays();
+  const int display = ChooseHeadsetDisplay(displays, s.desc.Resolution, s.desc.ProductName ? s.desc.ProductName : "",
+                                           s.outputDisplay);
+  if (display < 0) {
+    if (!s.headsetDisplayMissingLogged)
+      LOGF(WARNING, "No display of %dx%d found for the headset among %zu; its picture goes to the main window",
+           s.desc.Resolution.w, s.desc.Resolution.h, displays.size());
+    s.headsetDisplayMissingLogged = true;
+    return;
+  }
+  s.headsetWindow = HeadsetWindow::Open(display, static_cast<SDL_Window*>(s.window), s.output.Header.RTSize, srgb);
+}
+
 }  // namespace
 
 extern "C" {
@@ -82,7 +106,14 @@ ovrHmd ovrHmd_CreateDebug(ovrHmdType type) {
 void ovrHmd_Destroy(ovrHmd hmd) { delete StateOf(hmd); }
 
 ovrBool ovrHmd_AttachToWindow(ovrHmd hmd, void* window, const ovrRecti*, const ovrRecti*) {
-  return StateOf(hmd) && window ? ovrTrue : ovrFalse;
+  ovrHmdStruct* s = StateOf(hmd);
+  if (!s || !window) return ovrFalse;
+  s->window = window;
+  return ovrTrue;
+}
+
+void ovrHmd_SetOutputDisplay(ovrHmd hmd, int display) {
+  if (ovrHmdStruct* s = StateOf(hmd)) s->outputDisplay = display;
 }
 
 void ovrHmd_SetEnabledCaps(ovrHmd hmd, unsigned int hmdCaps) {
@@ -126,6 +157,7 @@ ovrBool ovrHmd_ConfigureRendering(ovrHmd hmd, const ovrRenderAPIConfig* apiConfi
   s->renderer = std::move(renderer);
   s->output = gl;
   s->distortionCaps = distortionCaps;
+  OpenHeadsetWindow(*s);
   for (int eye = 0; eye < ovrEye_Count; ++eye) {
     ovrEyeRenderDesc& d = s->eyeDesc[eye];
     d.Eye = static_cast<ovrEyeType>(eye);
@@ -191,10 +223,12 @@ void ovrHmd_EndFrame(ovrHmd hmd, const ovrPosef renderPose[2], const ovrTexture 
                          : ToMatrix(Identity());
   }
   s->notice.Update(NowSeconds());
-  // The simulated headset's output is the main window itself, so "no mirror" means nothing shows.
-  const bool mirrorOff = s->device->IsSimulated() && (s->enabledCaps & ovrHmdCap_NoMirrorToWindow);
+  // Without a window of its own the headset's output is the main window itself, so "no mirror"
+  // means nothing shows.
+  const bool mirror = !(s->enabledCaps & ovrHmdCap_NoMirrorToWindow);
+  const bool mirrorOff = !s->headsetWindow && !mirror;
   PresentOptions options{};
-  options.framebuffer = s->output.Framebuffer;
+  options.framebuffer = s->headsetWindow ? s->headsetWindow->Framebuffer() : s->output.Framebuffer;
   options.size = s->output.Header.RTSize;
   options.drawEyes = texturesUsable && !mirrorOff;
   options.vignette = caps & ovrDistortionCap_Vignette;
@@ -203,6 +237,7 @@ void ovrHmd_EndFrame(ovrHmd hmd, const ovrPosef renderPose[2], const ovrTexture 
   options.healthNotice = s->notice.Displayed();
   options.healthNoticeDismissible = options.healthNotice && NowSeconds() >= s->notice.State().DismissibleTime;
   s->renderer->Present(options, eyes);
+  if (s->headsetWindow) s->headsetWindow->Show(mirror, s->output.Framebuffer);
   if (s->output.SwapBuffers) s->output.SwapBuffers(s->output.SwapBuffersUser);
 }
 

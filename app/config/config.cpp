@@ -81,6 +81,7 @@ std::unique_ptr<cConfig> LoadINIFileConfig(const std::filesystem::path& iniPath)
   config->defaultLoop = ini.GetInt("QUELA_SETTINGS", "DEFAULT_LOOP", 0) == 1;
   config->autoloadVideoFilePath = AutoloadPath(ini.GetString("QUELA_SETTINGS", "AUTOLOAD_VIDEO_FILEPATH", ""));
   config->simulatedHmd = ini.GetInt("RENDER_SETTINGS", "SIMULATED_HMD", 0) == 1;
+  config->hmdDisplay = std::max(-1, ini.GetInt("RENDER_SETTINGS", "HMD_DISPLAY", -1));
 
   const std::string svpFilter = ini.GetString("COMP_SETTINGS", "SVP_FILTER", "");
   if (IsElementName(svpFilter)) {

@@ -19,6 +19,7 @@ struct cConfig {
   std::int32_t defaultStereoMode = 0;  // as read; only 0..2 name a stereo mode
   std::string autoloadVideoFilePath;   // UTF-8; empty for none
   bool simulatedHmd = false;           // use the built-in simulated headset
+  int hmdDisplay = -1;                 // display index a real headset presents on; -1 finds it
   std::string svpFilter;               // GStreamer element factory name for the SVP path; empty for none
 
   friend bool operator==(const cConfig&, const cConfig&) = default;

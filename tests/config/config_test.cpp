@@ -66,12 +66,13 @@ TEST(LoadINIFileConfigTest, ReadsSettingsAndLogsRawValues) {
   const ConfigCase cases[] = {
       {"missing file", std::nullopt, none, "TTFF"},
       {"everything on",
-       kRender + "MULTISAMPLING=1\nMIRRORTORIFT=1\nSVP_ENABLED_ON_START=1\nSIMULATED_HMD=1\n[COMP_SETTINGS]\n"
+       kRender + "MULTISAMPLING=1\nMIRRORTORIFT=1\nSVP_ENABLED_ON_START=1\nSIMULATED_HMD=1\nHMD_DISPLAY=2\n[COMP_SETTINGS]\n"
            "FORCE_FALLBACK_FILTER_SELECT=1\nEXTENDED_DESKTOP=1\nSVP_FILTER=svp-flow_2\n" + kQuela +
            "DEFAULT_SCREEN_TYPE=6\nDEFAULT_STEREO_MODE=2\nDEFAULT_LOOP=1\nAUTOLOAD_VIDEO_FILEPATH=/srv/a.mkv\n",
        [](cConfig& c) {
          c.svpEnabledOnStart = c.simulatedHmd = c.forceFallbackFilterSelect = c.extendedDesktop = c.defaultLoop = true;
          c.svpFilter = "svp-flow_2";
+         c.hmdDisplay = 2;
          c.defaultScreenType = 6;
          c.defaultStereoMode = 2;
          c.autoloadVideoFilePath = "/srv/a.mkv";
@@ -89,6 +90,7 @@ TEST(LoadINIFileConfigTest, ReadsSettingsAndLogsRawValues) {
          c.defaultStereoMode = 7;
        },
        "FTFT"},
+      {"a headset display below -1 means automatic", kRender + "HMD_DISPLAY=-7\n", none, "TTFF"},
       {"screen 7 and stereo -1 kept as read", kQuela + "DEFAULT_SCREEN_TYPE=7\nDEFAULT_STEREO_MODE=-1\n",
        [](cConfig& c) { c.defaultScreenType = 7; c.defaultStereoMode = -1; }, "TTFF"},
       {"autoload Windows path", kQuela + "AUTOLOAD_VIDEO_FILEPATH=C:\\Videos\\clip.mp4\n",
