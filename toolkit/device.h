@@ -29,7 +29,7 @@ class Device {
   Device& operator=(const Device&) = delete;
 
   bool usesClipControl() const;
-  float maxAnisotropy() const;  // 1 when anisotropic filtering is unavailable
+  float maxAnisotropy() const;  // 1 when anisotropic filtering is unavailable or not worth it here
 
   // Toolkit internals, GL thread: the model shader with this pixel stage,
   // compiled on first request; a 1x1 white texture.
