@@ -140,11 +140,13 @@ void cDirectX::Render() {
   frameFences.WaitForDrawing(frontBuffer);  // the streaming thread's drawing into it has run
   for (int i = 0; i < 2; ++i) DrawEye(hmd->EyeRenderOrder[i], frontBuffer);
   frameFences.MarkRead(frontBuffer);
+  // The distortion reads only the eye target: the video thread may draw its next frame meanwhile
+  // (the fence keeps it off the buffer just read), instead of waiting out the longest pass.
+  FrameLock.unlock();
   context_->SetDefaultRenderTarget(width_, height_, gammaCorrect_);
   // Before the first successful capture the runtime has no output and draws nothing.
   ovrHmd_EndFrame(hmd, renderPose_.data(), &oculus_.eyeTextures()[0].Texture);
   context_->InvalidateState();  // the runtime drew with GL state of its own
-  FrameLock.unlock();
 }
 
 void cDirectX::DrawEye(ovrEyeType eye, int frontBuffer) {

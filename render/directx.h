@@ -47,7 +47,8 @@ class cDirectX {
   // Try-locks FrameLock; completes the headset's configuration on the first frames, begins the
   // runtime frame and clears. True: FrameLock is held and Render must follow.
   bool PreRender(float frameTime);
-  // Draws each eye in the runtime's order, ends the runtime frame and releases FrameLock.
+  // Draws each eye in the runtime's order, releases FrameLock once the video textures are read, and
+  // ends the runtime frame.
   void Render();
   // Writes a PNG of the distorted mirror image (drawing one more frame) or of the eye target.
   bool SaveScreenshot(const std::string& path, bool eyes);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "app/log/g2log.h"
@@ -29,11 +30,19 @@ class HeadlessSurface : public GlSurface {
     return true;
   }
   bool FramebufferIsSrgb() const override { return srgb; }
-  void Swap() override { gl_.Swap(); }
+  void Swap() override {
+    // Whether the video thread could take FrameLock while the runtime presents.
+    std::thread([this] {
+      lockFreeWhilePresenting = FrameLock.try_lock();
+      if (lockFreeWhilePresenting) FrameLock.unlock();
+    }).join();
+    gl_.Swap();
+  }
   std::string Error() const override { return {}; }
 
   bool srgb = false;
   int requestedSamples = 0;
+  bool lockFreeWhilePresenting = false;
 
  private:
   test::HeadlessGl& gl_;
@@ -132,6 +141,7 @@ TEST_F(DirectXTest, APassWhileFrameLockIsHeldDrawsNothing) {
   directx_.Render();
   EXPECT_TRUE(FrameLock.try_lock()) << "Render must release the lock";
   FrameLock.unlock();
+  EXPECT_TRUE(surface_.lockFreeWhilePresenting) << "the video thread waits out the distortion";
 }
 
 TEST_F(DirectXTest, EachEyeSamplesItsViewAndTheFlipExchangesThem) {
