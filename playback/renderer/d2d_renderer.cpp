@@ -203,10 +203,12 @@ bool CD2DRenderer::CreateTargets(const FrameFormat& format) {
     }
     source_ = std::make_unique<toolkit::Texture2D>(format.width, format.height, settings_.gammaCorrect);
     // Frames arrive as B, G, R, A bytes: they are stored as they come (the
-    // fastest upload) and sampled with red and blue exchanged.
+    // fastest upload) and sampled with red and blue exchanged. The views are
+    // opaque: a frame's fourth byte (undefined in BGRx) is never read.
     const TextureBinding bind(source_->id());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, GL_BLUE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, GL_RED);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
   } catch (const std::exception& e) {
     LogFrameFailure(std::string("view textures not built: ") + e.what());
     ReleaseTargets();
@@ -248,10 +250,7 @@ void CD2DRenderer::Upload(const std::uint8_t* bgra, std::ptrdiff_t stride) {
 void CD2DRenderer::DrawView(int buffer, int view) {
   const toolkit::RenderTarget& target = *targets_[buffer][view];
   deviceContext_->SetRenderTarget(target);
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   deviceContext_->Clear(toolkit::kBlack);
-  // The textures are opaque: a frame's fourth byte (undefined in BGRx) never reaches them.
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
 
   const PixelRect& src = layout_.source[view];
   const int srcWidth = src.right - src.left;
