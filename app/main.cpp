@@ -9,6 +9,7 @@
 #include "app/production_parts.h"
 #include "app/shell/quela_singleton.h"
 #include "app/shell/system_info.h"
+#include "playback/graph/media_pipeline.h"
 #include "platform/sdl_platform.h"
 
 namespace {
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
   }
   settings.iniPath = quela::FindConfigFile(quela::CurrentConfigLocations());
 
+  quela::SetUntimedPlayback(options.untimed);
   quela::SdlPlatform platform(options.headless || !DisplayAvailable());
   quela::ProductionParts parts(platform);
   quela::cQuelaSingleton app(parts, platform.Queue(), &processLogWorker, std::move(settings));

@@ -71,6 +71,11 @@ const OptionRule kOptions[] = {
        options.scriptPath = value;
        return "";
      }},
+    {"--untimed", "", "play as fast as frames decode, without the clock, and quit at the video's end",
+     [](std::string_view, CommandLineOptions& options) -> std::string {
+       options.untimed = true;
+       return "";
+     }},
     {"--help", "", "show this text and exit",
      [](std::string_view, CommandLineOptions& options) -> std::string {
        options.help = true;

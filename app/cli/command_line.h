@@ -15,6 +15,7 @@ struct CommandLineOptions {
   std::string screenshotPath;            // PNG of the mirror image written at quit; empty for none
   std::string scriptPath;                // timed input script; empty for none
   std::string videoPath;                 // opened shortly after start, instead of the autoload path; empty for none
+  bool untimed = false;                  // play without the clock, as fast as frames come, and quit at the video's end
   bool help = false;
   bool version = false;
 

@@ -106,7 +106,8 @@ bool cQuelaSingleton::Initialize() {
     return false;
   }
   parts_.SetSvpEnabled(config_->svpEnabledOnStart);
-  loopEnabled_ = config_->defaultLoop;
+  // An untimed run plays the video once: its end ends the run.
+  loopEnabled_ = config_->defaultLoop && !settings_.options.untimed;
   // A video named on the command line wins over the configured one.
   const std::string& autoload =
       settings_.options.videoPath.empty() ? config_->autoloadVideoFilePath : settings_.options.videoPath;
@@ -168,9 +169,13 @@ LRESULT cQuelaSingleton::WndProc(const Msg& msg) {
       return 0;
     case WM_USER_PLAYPAUSE:
     case WM_USER_SEEKPERCENT:
-    case WM_USER_GRAPHNOTIFY:
     case WM_USER_PLAYBACKTIMERS:
       parts_.OnPlaybackMessage(msg, loopEnabled_, currentFilePath_);
+      return 0;
+    case WM_USER_GRAPHNOTIFY:
+      parts_.OnPlaybackMessage(msg, loopEnabled_, currentFilePath_);
+      // The graph only notifies at the end of the video or on an error; either ends an untimed run.
+      if (settings_.options.untimed) PostMessage(WM_CLOSE);
       return 0;
     case WM_COMMAND:
       if ((msg.wParam & 0xFFFF) == IDM_EXIT)

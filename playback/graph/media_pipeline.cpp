@@ -18,6 +18,8 @@ enum AutoplugSelectResult { kAutoplugTry = 0, kAutoplugExpose = 1, kAutoplugSkip
 constexpr char kNoMorePads[] = "quela-no-more-pads";
 constexpr GstClockTime kNsPerUnit = 100;
 
+std::atomic<bool> untimedPlayback{false};
+
 bool StartsWith(const gchar* text, std::string_view prefix) {
   return text && std::string_view(text).starts_with(prefix);
 }
@@ -124,6 +126,26 @@ void ReportAudioOutput(GstElement* output, const cGraphBuilderCB& policy) {
   gst_iterator_free(it);
 }
 
+void StopSyncing(GstElement* element) {
+  if (GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK) &&
+      g_object_class_find_property(G_OBJECT_GET_CLASS(element), "sync"))
+    g_object_set(element, "sync", FALSE, nullptr);
+}
+
+// Untimed playback: output and every sink inside it stop waiting for the clock.
+void StopSyncingAll(GstElement* output) {
+  StopSyncing(output);
+  if (!GST_IS_BIN(output)) return;
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(output));
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+    StopSyncing(GST_ELEMENT(g_value_get_object(&item)));
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+}
+
 // Adds elements to bin, links them in order and brings them to the bin's state; false leaves nothing behind.
 bool AddChain(GstElement* bin, std::initializer_list<GstElement*> chain) {
   for (GstElement* element : chain) gst_bin_add(GST_BIN(bin), element);
@@ -177,6 +199,8 @@ struct MediaPipeline::Signals {
                                                                           gst_structure_new_empty(kNoMorePads)));
   }
 };
+
+void SetUntimedPlayback(bool untimed) { untimedPlayback.store(untimed); }
 
 GstElement* RefElement(GstElement* element) { return element ? GST_ELEMENT(gst_object_ref_sink(element)) : nullptr; }
 void UnrefElement(GstElement* element) {
@@ -239,6 +263,7 @@ bool MediaPipeline::AddVideoSink(GstElement* sink, const char* name) {
   if (!sink || GST_OBJECT_PARENT(sink)) return false;
   if (g_strcmp0(GST_OBJECT_NAME(sink), name) != 0 && !gst_object_set_name(GST_OBJECT(sink), name)) return false;
   if (!gst_bin_add(GST_BIN(pipeline_), sink)) return false;
+  if (untimedPlayback.load()) g_object_set(sink, "sync", FALSE, nullptr);
   videoSink_ = RefElement(sink);
   return true;
 }
@@ -306,6 +331,7 @@ void MediaPipeline::LinkAudio(void* padPointer) {
     output = gst_element_factory_make("fakeaudiosink", nullptr);
     if (output) g_object_set(output, "sync", TRUE, nullptr);
   }
+  if (output && untimedPlayback.load()) StopSyncingAll(output);
   GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
   GstElement* resample = gst_element_factory_make("audioresample", nullptr);
   if (!output || !convert || !resample) {

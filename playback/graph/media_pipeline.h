@@ -40,6 +40,12 @@ struct GraphEvent {
 GstElement* RefElement(GstElement* element);
 void UnrefElement(GstElement* element);
 
+// Untimed playback, for measuring throughput: the pipelines built from now on
+// render every frame as soon as it is decoded, without waiting for the clock
+// ("sync" off on the video sink and on every sink of the audio output).
+// Process-wide; set it before the first file opens.
+void SetUntimedPlayback(bool untimed);
+
 // The location as a URI: file:// and other URIs are kept, a path (with '/'
 // or '\' separators, relative to the working folder or absolute) becomes a file URI.
 std::string LocationToUri(const std::string& location);

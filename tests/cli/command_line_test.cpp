@@ -32,6 +32,7 @@ TEST(ParseCommandLineTest, AcceptsOptionsAndOneVideo) {
          o.help = o.version = true;
        }},
       {{"--frames=4294967295"}, [](CommandLineOptions& o) { o.frames = 4294967295u; }},
+      {{"--untimed"}, [](CommandLineOptions& o) { o.untimed = true; }},
       {{"--", "--odd-name.mp4"}, [](CommandLineOptions& o) { o.videoPath = "--odd-name.mp4"; }},
   };
   for (const auto& [args, change] : cases) {
