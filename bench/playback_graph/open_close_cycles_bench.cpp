@@ -22,8 +22,7 @@
 #include <string>
 #include <thread>
 
-#include "playback/graph/playback_graph.h"
-#include "playback/sink/d2d_video_render.h"
+#include "bench/playback_graph/graph_bench_support.h"
 #include "playback/sink/video_sink_element.h"
 
 namespace quela {
@@ -31,37 +30,16 @@ namespace {
 
 constexpr auto kPlayTime = std::chrono::seconds(1);
 
-struct CountingRenderer : FrameRendererSink {
-  std::atomic<long> frames{0};
-  void MediaTypeChanged(const FrameFormat&) override {}
-  DrawResult DrawFrame(const std::uint8_t*, std::ptrdiff_t, const FrameFormat&) override {
-    ++frames;
-    return DrawResult::kDrawn;
-  }
-  void Unblock() override {}
-  void Resume() override {}
-};
+using bench::CountingRenderer;
 
-struct Figures : SinkStatistics {
-  CD2DVideoRender* render = nullptr;
-  QualityFigures FileFigures() override { return render->Figures(); }
-};
-
-// Four seconds at 30 fps with a stereo AAC track; made once, kept in the temp directory.
+// Four seconds at 30 fps with a stereo AAC track.
 std::filesystem::path Clip() {
-  const auto clip = std::filesystem::temp_directory_path() / "quela-bench-1080p-aac.mp4";
-  if (std::filesystem::exists(clip)) return clip;
-  const auto part = clip.string() + ".part";
-  const std::string command =
-      "gst-launch-1.0 -q -e videotestsrc num-buffers=120 pattern=ball motion=sweep "
-      "! video/x-raw,width=1920,height=1080,framerate=30/1 ! x264enc speed-preset=ultrafast "
-      "! h264parse ! queue ! mux. "
-      "audiotestsrc num-buffers=173 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. "
-      "mp4mux name=mux ! filesink location=" + part + " > /dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) return {};
-  std::error_code error;
-  std::filesystem::rename(part, clip, error);
-  return error ? std::filesystem::path() : clip;
+  return bench::Clip("quela-bench-1080p-aac.mp4",
+                     "videotestsrc num-buffers=120 pattern=ball motion=sweep "
+                     "! video/x-raw,width=1920,height=1080,framerate=30/1 ! x264enc speed-preset=ultrafast "
+                     "! h264parse ! queue ! mux. "
+                     "audiotestsrc num-buffers=173 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. "
+                     "mp4mux name=mux ! filesink location=");
 }
 
 struct ProcessFigures {
@@ -110,7 +88,7 @@ int Run(int cycles) {
     return EXIT_FAILURE;
   }
   ElementRef element = CreateVideoSink();
-  Figures figures;
+  bench::SinkFigures figures;
   figures.render = VideoRendererOf(element.get());
   CountingRenderer renderer;
   figures.render->SetFrameRenderer(&renderer);

@@ -8,8 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "playback/graph/playback_graph.h"
-#include "playback/sink/d2d_video_render.h"
+#include "bench/playback_graph/graph_bench_support.h"
 #include "playback/sink/video_sink_element.h"
 
 namespace quela {
@@ -17,33 +16,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct FirstFrame : FrameRendererSink {
-  std::atomic<bool> seen{false};
-  Clock::time_point at;
-  void MediaTypeChanged(const FrameFormat&) override {}
-  DrawResult DrawFrame(const std::uint8_t*, std::ptrdiff_t, const FrameFormat&) override {
-    if (!seen.exchange(true)) at = Clock::now();
-    return DrawResult::kDrawn;
-  }
-  void Unblock() override {}
-  void Resume() override {}
-};
-
-struct Figures : SinkStatistics {
-  CD2DVideoRender* render = nullptr;
-  QualityFigures FileFigures() override { return render->Figures(); }
-};
-
 std::filesystem::path Clip() {
-  const auto clip = std::filesystem::temp_directory_path() / "quela-bench-1080p.mp4";
-  if (!std::filesystem::exists(clip)) {
-    const std::string command =
-        "gst-launch-1.0 -q -e videotestsrc num-buffers=120 pattern=ball "
-        "! video/x-raw,width=1920,height=1080,framerate=24/1 ! x264enc speed-preset=ultrafast "
-        "! h264parse ! mp4mux ! filesink location=" + clip.string() + " > /dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) return {};
-  }
-  return clip;
+  return bench::Clip("quela-bench-1080p.mp4",
+                     "videotestsrc num-buffers=120 pattern=ball ! video/x-raw,width=1920,height=1080,framerate=24/1 "
+                     "! x264enc speed-preset=ultrafast ! h264parse ! mp4mux ! filesink location=");
 }
 
 void OpenToFirstFrame(benchmark::State& state) {
@@ -53,22 +29,22 @@ void OpenToFirstFrame(benchmark::State& state) {
     return;
   }
   ElementRef element = CreateVideoSink();
-  Figures figures;
+  bench::SinkFigures figures;
   figures.render = VideoRendererOf(element.get());
-  FirstFrame renderer;
+  bench::CountingRenderer renderer;
   figures.render->SetFrameRenderer(&renderer);
   PlaybackGraphSettings settings;
   settings.audioOutput = "fakeaudiosink";
   PlaybackGraph graph(PlaybackGraphHost{}, settings, element.get(), &figures);
   for (auto _ : state) {
-    renderer.seen = false;
+    renderer.frames = 0;
     const auto start = Clock::now();
     if (!graph.OpenFile(clip.string())) {
       state.SkipWithError("the clip did not open");
       break;
     }
-    while (!renderer.seen) std::this_thread::yield();
-    state.SetIterationTime(std::chrono::duration<double>(renderer.at - start).count());
+    while (renderer.frames.load() == 0) std::this_thread::yield();
+    state.SetIterationTime(std::chrono::duration<double>(renderer.firstAt - start).count());
     state.PauseTiming();
     graph.TeardownGraph();
     state.ResumeTiming();
