@@ -43,9 +43,11 @@ std::unique_ptr<HeadsetWindow> HeadsetWindow::Open(int display, SDL_Window* main
     SDL_GL_MakeCurrent(mainWindow, output->context_);
     return nullptr;
   }
-  // The headset's refresh paces the frames, as the runtime does on every platform.
+  // The headset's refresh paces the frames, as the runtime does on every platform; the mirror must
+  // not wait for the desktop's refresh as well (some drivers keep one interval per context).
   SDL_GL_SetSwapInterval(1);
   SDL_GL_MakeCurrent(mainWindow, output->context_);
+  SDL_GL_SetSwapInterval(0);
 
   GLint previous = 0;
   glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
