@@ -14,20 +14,30 @@ TEST_F(FrameRendererTest, RenderLoopNeverSeesAHalfDrawnFrame) {
   auto renderer = MakeRenderer();
   constexpr int kFrames = 300;
   std::atomic<bool> done{false};
+  std::atomic<int> drawn{0};
   int failures = 0;
   std::thread streaming([&] {
     for (int n = 1; n <= kFrames; ++n) {
       const auto level = static_cast<std::uint8_t>(n % 250 + 1);
       failures += !Draw(*renderer, TestFrame::Solid(96, 48, {level, level, level, 255}));
+      ++drawn;
     }
     done = true;
   });
 
-  // The render loop: try-lock, then check that both eyes show one frame whole.
+  // The render loop: try-lock, then check that both eyes show one frame whole. It looks once per
+  // new frame, while the next one is being drawn: spinning on the lock would starve the writer,
+  // whose wait polls.
   int shown = 0;
   int previous = 0;
+  int looked = 0;
   while (!done.load() || shown == 0) {
+    if (drawn.load() == looked && !done.load()) {
+      std::this_thread::yield();
+      continue;
+    }
     if (!frameLock.try_lock()) continue;
+    looked = drawn.load();
     const std::lock_guard lock(frameLock, std::adopt_lock);
     if (frames.frameTextures[0][0].name == 0) continue;
     const auto left = ReadFrontLocked(0);
