@@ -5,6 +5,7 @@
 // software rasterizer shades 4 x 4 blocks, and a block cut by a cell's edge is shaded once per
 // triangle, so aligned cells are shaded once except along their diagonals.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -29,7 +30,10 @@ struct DistortionVertex {
 struct DistortionMesh {
   int columns = 0, rows = 0;                // cells
   std::vector<DistortionVertex> vertices;  // (columns + 1) x (rows + 1), row by row from the bottom
-  std::vector<std::uint16_t> indices;      // triangles; cells sampling wholly outside the image are left out
+  // Triangles: first the cells at full brightness (no vertex dimmed by the vignette), then the
+  // cells that fade; cells sampling wholly outside the image are left out.
+  std::vector<std::uint16_t> indices;
+  std::size_t brightIndexCount = 0;
 };
 
 // eyePixels: the eye's part of the output, in pixels.

@@ -14,9 +14,10 @@ namespace quela::ovr {
 namespace {
 
 // The tangent directions are turned by the time-warp rotation and projected back before the
-// lookup; everything per pixel is the three fetches (at level 0: the eye texture has no mipmaps)
-// and the vignette multiply. The varyings are affine: the mesh is flat, w is always 1. Clamping at the
-// vertices keeps every interpolated coordinate inside the eye's viewport, so the other eye's
+// lookup; everything per pixel is the three fetches (at level 0: the eye texture has no mipmaps),
+// and the vignette multiply only in the cells that fade (VIGNETTE): the bright cells skip its
+// varying and its arithmetic. The varyings are affine: the mesh is flat, w is always 1. Clamping at
+// the vertices keeps every interpolated coordinate inside the eye's viewport, so the other eye's
 // picture never bleeds in at the rim.
 // An sRGB eye texture going to an sRGB output is copied in its encoded form: decoding every fetch
 // and encoding every write costs a software rasterizer as much as the fetches themselves. Only the
@@ -27,17 +28,18 @@ layout(location = 0) in vec2 a_panelNdc;
 layout(location = 1) in vec2 a_tanRed;
 layout(location = 2) in vec2 a_tanGreen;
 layout(location = 3) in vec2 a_tanBlue;
-layout(location = 4) in float a_vignette;
 uniform mat3 u_warp;
 uniform vec2 u_uvScale;
 uniform vec2 u_uvOffset;
 uniform vec2 u_uvMin;
 uniform vec2 u_uvMax;
-uniform float u_useVignette;
 noperspective out vec2 v_uvRed;
 noperspective out vec2 v_uvGreen;
 noperspective out vec2 v_uvBlue;
+#ifdef VIGNETTE
+layout(location = 4) in float a_vignette;
 noperspective out float v_vignette;
+#endif
 vec2 SourceUv(vec2 tangent) {
   vec3 d = u_warp * vec3(tangent, -1.0);
   return clamp((d.xy / -d.z) * u_uvScale + u_uvOffset, u_uvMin, u_uvMax);
@@ -46,7 +48,9 @@ void main() {
   v_uvRed = SourceUv(a_tanRed);
   v_uvGreen = SourceUv(a_tanGreen);
   v_uvBlue = SourceUv(a_tanBlue);
-  v_vignette = mix(1.0, a_vignette, u_useVignette);
+#ifdef VIGNETTE
+  v_vignette = a_vignette;
+#endif
   gl_Position = vec4(a_panelNdc, 0.0, 1.0);
 }
 )";
@@ -55,22 +59,29 @@ constexpr const char* kMeshFragmentShader = R"(
 noperspective in vec2 v_uvRed;
 noperspective in vec2 v_uvGreen;
 noperspective in vec2 v_uvBlue;
-noperspective in float v_vignette;
 uniform sampler2D u_eyeTexture;
-uniform float u_vignetteExponent;
 out vec4 o_colour;
+#ifdef VIGNETTE
+noperspective in float v_vignette;
+uniform float u_vignetteExponent;
+#endif
 void main() {
+#ifdef VIGNETTE
   if (v_vignette <= 0.0) {  // the rim outside the picture costs no fetches
     o_colour = vec4(0.0, 0.0, 0.0, 1.0);
     return;
   }
+#endif
 #ifdef CHROMATIC
   vec3 c = vec3(textureLod(u_eyeTexture, v_uvRed, 0.0).r, textureLod(u_eyeTexture, v_uvGreen, 0.0).g,
                 textureLod(u_eyeTexture, v_uvBlue, 0.0).b);
 #else
   vec3 c = textureLod(u_eyeTexture, v_uvGreen, 0.0).rgb;
 #endif
-  o_colour = vec4(c * pow(min(v_vignette, 1.0), u_vignetteExponent), 1.0);
+#ifdef VIGNETTE
+  c *= pow(min(v_vignette, 1.0), u_vignetteExponent);
+#endif
+  o_colour = vec4(c, 1.0);
 }
 )";
 
@@ -186,20 +197,44 @@ class SavedGlState {
 
 }  // namespace
 
+// One of the two mesh programs with its uniforms.
+struct MeshProgram {
+  GLuint id = 0;
+  GLint warp = -1, uvScale = -1, uvOffset = -1, uvMin = -1, uvMax = -1, vignetteExponent = -1;
+
+  explicit MeshProgram(GLuint program) : id(program) {
+    warp = glGetUniformLocation(id, "u_warp");
+    uvScale = glGetUniformLocation(id, "u_uvScale");
+    uvOffset = glGetUniformLocation(id, "u_uvOffset");
+    uvMin = glGetUniformLocation(id, "u_uvMin");
+    uvMax = glGetUniformLocation(id, "u_uvMax");
+    vignetteExponent = glGetUniformLocation(id, "u_vignetteExponent");
+  }
+  void Use(const EyeSource& source, float exponent) const {
+    glUseProgram(id);
+    glUniformMatrix3fv(warp, 1, GL_TRUE, source.warp.data());
+    glUniform2f(uvScale, source.uv.scale.x, source.uv.scale.y);
+    glUniform2f(uvOffset, source.uv.offset.x, source.uv.offset.y);
+    glUniform2f(uvMin, source.bounds.min.x, source.bounds.min.y);
+    glUniform2f(uvMax, source.bounds.max.x, source.bounds.max.y);
+    if (vignetteExponent >= 0) glUniform1f(vignetteExponent, exponent);
+  }
+};
+
 struct DistortionRenderer::Gl {
-  GLuint meshProgram = 0, panelProgram = 0, vertexArray = 0, vertexBuffer = 0, indexBuffer = 0;
+  GLuint panelProgram = 0, vertexArray = 0, vertexBuffer = 0, indexBuffer = 0;
   GLuint emptyVertexArray = 0, sampler = 0;
-  GLint warpLocation = -1, uvScaleLocation = -1, uvOffsetLocation = -1, useVignetteLocation = -1;
-  GLint uvMinLocation = -1, uvMaxLocation = -1, vignetteExponentLocation = -1;
+  MeshProgram bright{0}, fading{0};
   bool canSkipDecode = false;  // GL_EXT_texture_sRGB_decode
   GLuint panelTexture[2] = {};  // the notice, without and with its last line
   ovrSizei panelSize{};
-  GLsizei indexCount[ovrEye_Count] = {};
+  GLsizei brightCount[ovrEye_Count] = {}, fadingCount[ovrEye_Count] = {};
   std::size_t indexOffset[ovrEye_Count] = {};  // bytes
   GLint baseVertex[ovrEye_Count] = {};
 
   ~Gl() {
-    glDeleteProgram(meshProgram);
+    glDeleteProgram(bright.id);
+    glDeleteProgram(fading.id);
     glDeleteProgram(panelProgram);
     glDeleteTextures(2, panelTexture);
     glDeleteVertexArrays(1, &vertexArray);
@@ -215,18 +250,13 @@ std::unique_ptr<DistortionRenderer> DistortionRenderer::Create(
   std::unique_ptr<DistortionRenderer> renderer(new DistortionRenderer);
   renderer->gl_ = std::make_unique<Gl>();
   Gl& gl = *renderer->gl_;
-  gl.meshProgram = Link(kMeshVertexShader, kMeshFragmentShader, chromatic ? "#define CHROMATIC\n" : "");
+  const std::string chroma = chromatic ? "#define CHROMATIC\n" : "";
+  gl.bright = MeshProgram(Link(kMeshVertexShader, kMeshFragmentShader, chroma.c_str()));
+  gl.fading = MeshProgram(Link(kMeshVertexShader, kMeshFragmentShader, (chroma + "#define VIGNETTE\n").c_str()));
   const std::string panelDefines = "#define PANEL_HALF_WIDTH " + std::to_string(kPanelHalfWidth) +
                                    "\n#define PANEL_HALF_HEIGHT " + std::to_string(kPanelHalfHeight) + "\n";
   gl.panelProgram = Link(kPanelVertexShader, kPanelFragmentShader, panelDefines.c_str());
-  if (!gl.meshProgram || !gl.panelProgram) return nullptr;
-  gl.warpLocation = glGetUniformLocation(gl.meshProgram, "u_warp");
-  gl.uvScaleLocation = glGetUniformLocation(gl.meshProgram, "u_uvScale");
-  gl.uvOffsetLocation = glGetUniformLocation(gl.meshProgram, "u_uvOffset");
-  gl.useVignetteLocation = glGetUniformLocation(gl.meshProgram, "u_useVignette");
-  gl.uvMinLocation = glGetUniformLocation(gl.meshProgram, "u_uvMin");
-  gl.uvMaxLocation = glGetUniformLocation(gl.meshProgram, "u_uvMax");
-  gl.vignetteExponentLocation = glGetUniformLocation(gl.meshProgram, "u_vignetteExponent");
+  if (!gl.bright.id || !gl.fading.id || !gl.panelProgram) return nullptr;
   gl.canSkipDecode = epoxy_has_gl_extension("GL_EXT_texture_sRGB_decode");
 
   GLint previousVertexArray = 0;
@@ -256,7 +286,8 @@ std::unique_ptr<DistortionRenderer> DistortionRenderer::Create(
                     mesh.indices.size() * sizeof(std::uint16_t), mesh.indices.data());
     gl.baseVertex[eye] = static_cast<GLint>(vertexAt);
     gl.indexOffset[eye] = indexAt * sizeof(std::uint16_t);
-    gl.indexCount[eye] = static_cast<GLsizei>(mesh.indices.size());
+    gl.brightCount[eye] = static_cast<GLsizei>(mesh.brightIndexCount);
+    gl.fadingCount[eye] = static_cast<GLsizei>(mesh.indices.size() - mesh.brightIndexCount);
     vertexAt += mesh.vertices.size();
     indexAt += mesh.indices.size();
   }
@@ -323,11 +354,9 @@ void DistortionRenderer::Present(const PresentOptions& options, const EyeSource 
     glViewport(eye == ovrEye_Left ? 0 : half, 0, eye == ovrEye_Left ? half : options.size.w - half,
                options.size.h);
   };
-  glUseProgram(gl.meshProgram);
   glBindVertexArray(gl.vertexArray);
   glActiveTexture(GL_TEXTURE0);
   glBindSampler(0, gl.sampler);
-  glUniform1f(gl.useVignetteLocation, options.vignette ? 1.0f : 0.0f);
   for (int eye = 0; eye < ovrEye_Count; ++eye) {
     const EyeSource& source = eyes[eye];
     eyeViewport(eye);
@@ -336,14 +365,19 @@ void DistortionRenderer::Present(const PresentOptions& options, const EyeSource 
     (options.srgb && !copyEncoded ? glEnable : glDisable)(GL_FRAMEBUFFER_SRGB);
     if (gl.canSkipDecode)
       glSamplerParameteri(gl.sampler, GL_TEXTURE_SRGB_DECODE_EXT, copyEncoded ? GL_SKIP_DECODE_EXT : GL_DECODE_EXT);
-    glUniform1f(gl.vignetteExponentLocation, copyEncoded ? 1.0f / 2.2f : 1.0f);
-    glUniformMatrix3fv(gl.warpLocation, 1, GL_TRUE, source.warp.data());
-    glUniform2f(gl.uvScaleLocation, source.uv.scale.x, source.uv.scale.y);
-    glUniform2f(gl.uvOffsetLocation, source.uv.offset.x, source.uv.offset.y);
-    glUniform2f(gl.uvMinLocation, source.bounds.min.x, source.bounds.min.y);
-    glUniform2f(gl.uvMaxLocation, source.bounds.max.x, source.bounds.max.y);
-    glDrawElementsBaseVertex(GL_TRIANGLES, gl.indexCount[eye], GL_UNSIGNED_SHORT,
-                             reinterpret_cast<const void*>(gl.indexOffset[eye]), gl.baseVertex[eye]);
+    // Without the vignette every cell is drawn as a bright one.
+    const GLsizei bright = options.vignette ? gl.brightCount[eye] : gl.brightCount[eye] + gl.fadingCount[eye];
+    const GLsizei fading = options.vignette ? gl.fadingCount[eye] : 0;
+    const std::size_t offset = gl.indexOffset[eye];
+    gl.bright.Use(source, 1.0f);
+    glDrawElementsBaseVertex(GL_TRIANGLES, bright, GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(offset),
+                             gl.baseVertex[eye]);
+    if (fading > 0) {
+      gl.fading.Use(source, copyEncoded ? 1.0f / 2.2f : 1.0f);
+      glDrawElementsBaseVertex(GL_TRIANGLES, fading, GL_UNSIGNED_SHORT,
+                               reinterpret_cast<const void*>(offset + bright * sizeof(std::uint16_t)),
+                               gl.baseVertex[eye]);
+    }
   }
   if (options.healthNotice) {
     // The picture holds the output's own values: copied as they are.

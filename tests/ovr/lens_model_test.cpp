@@ -137,6 +137,14 @@ TEST(DistortionMesh, FadesToBlackAtTheRimAndDropsCellsOutsideTheImage) {
   EXPECT_LT(mesh.indices.size(), all);  // corners culled
   EXPECT_GT(mesh.indices.size(), all / 2);
   for (std::uint16_t i : mesh.indices) ASSERT_LT(i, mesh.vertices.size());
+  // The bright cells, drawn without the vignette, come first; every cell after them fades.
+  ASSERT_GT(mesh.brightIndexCount, all / 4);
+  ASSERT_LT(mesh.brightIndexCount, mesh.indices.size());
+  for (size_t cell = 0; cell < mesh.indices.size(); cell += 6) {
+    float dimmest = 1.0f;
+    for (size_t k = 0; k < 6; ++k) dimmest = std::min(dimmest, mesh.vertices[mesh.indices[cell + k]].vignette);
+    EXPECT_EQ(cell < mesh.brightIndexCount, dimmest >= 1.0f) << "cell at index " << cell;
+  }
 }
 
 // The per-pixel source is interpolated across each triangle: it has to stay within a texel of the
