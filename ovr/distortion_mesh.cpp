@@ -47,22 +47,24 @@ DistortionMesh BuildDistortionMesh(const LensModel& lens, ovrEyeType eye, const 
     }
   }
   const int side = mesh.columns + 1;
-  std::vector<std::uint16_t> fading;
+  std::vector<std::uint16_t> fading, outside;
   mesh.indices.reserve(static_cast<std::size_t>(mesh.columns) * mesh.rows * 6);
   for (int row = 0; row < mesh.rows; ++row) {
     for (int col = 0; col < mesh.columns; ++col) {
       const auto at = [&](int r, int c) { return static_cast<std::uint16_t>(r * side + c); };
       const std::uint16_t a = at(row, col), b = at(row, col + 1), c = at(row + 1, col + 1),
                           d = at(row + 1, col);
-      if (sourceEdge[a] <= 0 && sourceEdge[b] <= 0 && sourceEdge[c] <= 0 && sourceEdge[d] <= 0) continue;
+      const bool dark = sourceEdge[a] <= 0 && sourceEdge[b] <= 0 && sourceEdge[c] <= 0 && sourceEdge[d] <= 0;
       const bool bright = std::min({mesh.vertices[a].vignette, mesh.vertices[b].vignette, mesh.vertices[c].vignette,
                                     mesh.vertices[d].vignette}) >= 1.0f;
-      std::vector<std::uint16_t>& into = bright ? mesh.indices : fading;
+      std::vector<std::uint16_t>& into = dark ? outside : bright ? mesh.indices : fading;
       into.insert(into.end(), {a, b, c, a, c, d});
     }
   }
   mesh.brightIndexCount = mesh.indices.size();
   mesh.indices.insert(mesh.indices.end(), fading.begin(), fading.end());
+  mesh.outsideIndexCount = outside.size();
+  mesh.indices.insert(mesh.indices.end(), outside.begin(), outside.end());
   return mesh;
 }
 

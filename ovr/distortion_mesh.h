@@ -30,10 +30,11 @@ struct DistortionVertex {
 struct DistortionMesh {
   int columns = 0, rows = 0;                // cells
   std::vector<DistortionVertex> vertices;  // (columns + 1) x (rows + 1), row by row from the bottom
-  // Triangles: first the cells at full brightness (no vertex dimmed by the vignette), then the
-  // cells that fade; cells sampling wholly outside the image are left out.
+  // Triangles of every cell: first those at full brightness (no vertex dimmed by the vignette), then
+  // those that fade, last those sampling wholly outside the image, which show black.
   std::vector<std::uint16_t> indices;
   std::size_t brightIndexCount = 0;
+  std::size_t outsideIndexCount = 0;
 };
 
 // eyePixels: the eye's part of the output, in pixels.

@@ -85,6 +85,16 @@ void main() {
 }
 )";
 
+// The cells outside the picture: black, so that no clear of the whole output is needed.
+constexpr const char* kBlackVertexShader = R"(
+layout(location = 0) in vec2 a_panelNdc;
+void main() { gl_Position = vec4(a_panelNdc, 0.0, 1.0); }
+)";
+constexpr const char* kBlackFragmentShader = R"(
+out vec4 o_colour;
+void main() { o_colour = vec4(0.0, 0.0, 0.0, 1.0); }
+)";
+
 // The notice: its picture in the middle of each eye.
 constexpr float kPanelHalfWidth = 0.55f, kPanelHalfHeight = 0.35f;  // of the eye's NDC extent
 constexpr const char* kPanelVertexShader = R"(
@@ -222,13 +232,13 @@ struct MeshProgram {
 };
 
 struct DistortionRenderer::Gl {
-  GLuint panelProgram = 0, vertexArray = 0, vertexBuffer = 0, indexBuffer = 0;
+  GLuint panelProgram = 0, blackProgram = 0, vertexArray = 0, vertexBuffer = 0, indexBuffer = 0;
   GLuint emptyVertexArray = 0, sampler = 0;
   MeshProgram bright{0}, fading{0};
   bool canSkipDecode = false;  // GL_EXT_texture_sRGB_decode
   GLuint panelTexture[2] = {};  // the notice, without and with its last line
   ovrSizei panelSize{};
-  GLsizei brightCount[ovrEye_Count] = {}, fadingCount[ovrEye_Count] = {};
+  GLsizei brightCount[ovrEye_Count] = {}, fadingCount[ovrEye_Count] = {}, outsideCount[ovrEye_Count] = {};
   std::size_t indexOffset[ovrEye_Count] = {};  // bytes
   GLint baseVertex[ovrEye_Count] = {};
 
@@ -236,6 +246,7 @@ struct DistortionRenderer::Gl {
     glDeleteProgram(bright.id);
     glDeleteProgram(fading.id);
     glDeleteProgram(panelProgram);
+    glDeleteProgram(blackProgram);
     glDeleteTextures(2, panelTexture);
     glDeleteVertexArrays(1, &vertexArray);
     glDeleteVertexArrays(1, &emptyVertexArray);
@@ -256,7 +267,8 @@ std::unique_ptr<DistortionRenderer> DistortionRenderer::Create(
   const std::string panelDefines = "#define PANEL_HALF_WIDTH " + std::to_string(kPanelHalfWidth) +
                                    "\n#define PANEL_HALF_HEIGHT " + std::to_string(kPanelHalfHeight) + "\n";
   gl.panelProgram = Link(kPanelVertexShader, kPanelFragmentShader, panelDefines.c_str());
-  if (!gl.bright.id || !gl.fading.id || !gl.panelProgram) return nullptr;
+  gl.blackProgram = Link(kBlackVertexShader, kBlackFragmentShader, "");
+  if (!gl.bright.id || !gl.fading.id || !gl.panelProgram || !gl.blackProgram) return nullptr;
   gl.canSkipDecode = epoxy_has_gl_extension("GL_EXT_texture_sRGB_decode");
 
   GLint previousVertexArray = 0;
@@ -287,7 +299,9 @@ std::unique_ptr<DistortionRenderer> DistortionRenderer::Create(
     gl.baseVertex[eye] = static_cast<GLint>(vertexAt);
     gl.indexOffset[eye] = indexAt * sizeof(std::uint16_t);
     gl.brightCount[eye] = static_cast<GLsizei>(mesh.brightIndexCount);
-    gl.fadingCount[eye] = static_cast<GLsizei>(mesh.indices.size() - mesh.brightIndexCount);
+    gl.outsideCount[eye] = static_cast<GLsizei>(mesh.outsideIndexCount);
+    gl.fadingCount[eye] =
+        static_cast<GLsizei>(mesh.indices.size() - mesh.brightIndexCount - mesh.outsideIndexCount);
     vertexAt += mesh.vertices.size();
     indexAt += mesh.indices.size();
   }
@@ -345,9 +359,11 @@ void DistortionRenderer::Present(const PresentOptions& options, const EyeSource 
   (options.srgb ? glEnable : glDisable)(GL_FRAMEBUFFER_SRGB);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glViewport(0, 0, options.size.w, options.size.h);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-  if (!options.drawEyes) return;
+  if (!options.drawEyes) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return;
+  }
 
   const int half = options.size.w / 2;
   const auto eyeViewport = [&](int eye) {
@@ -378,6 +394,10 @@ void DistortionRenderer::Present(const PresentOptions& options, const EyeSource 
                                reinterpret_cast<const void*>(offset + bright * sizeof(std::uint16_t)),
                                gl.baseVertex[eye]);
     }
+    glUseProgram(gl.blackProgram);
+    glDrawElementsBaseVertex(GL_TRIANGLES, gl.outsideCount[eye], GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(offset + (bright + fading) * sizeof(std::uint16_t)),
+                             gl.baseVertex[eye]);
   }
   if (options.healthNotice) {
     // The picture holds the output's own values: copied as they are.
