@@ -160,8 +160,12 @@ DrawResult CD2DRenderer::DrawLocked(const std::uint8_t* bgra, std::ptrdiff_t str
   VideoFrameBuffer& frames = shared_.frames;
   const int back = frames.backBuffer;
   shared_.fences.WaitForReaders(back);
-  Upload(bgra, stride);
-  for (int v = 0; v < layout_.viewCount; ++v) DrawView(back, v);
+  if (copiesStraight_ && !shared_.showDebugInfo.load()) {
+    CopyStraight(back, bgra, stride);
+  } else {
+    Upload(bgra, stride);
+    for (int v = 0; v < layout_.viewCount; ++v) DrawView(back, v);
+  }
   if (ContextLost()) {
     LogFrameFailure("the GL context was lost; the textures are built again");
     ReleaseTargets();
@@ -198,6 +202,11 @@ bool CD2DRenderer::CreateTargets(const FrameFormat& format) {
         // Never show undefined texels, should the first frame fail to draw.
         deviceContext_->SetRenderTarget(*target);
         deviceContext_->Clear(toolkit::kBlack);
+        {
+          // A frame copied straight in brings its fourth byte (undefined in BGRx) along: views are opaque.
+          const TextureBinding bind(target->color().id());
+          glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+        }
         frames.views[b][v] = {target->color().id(), layout_.textureWidth, layout_.textureHeight};
       }
     }
@@ -227,6 +236,11 @@ bool CD2DRenderer::CreateTargets(const FrameFormat& format) {
   destination_ = TargetRect(layout_, settings_.dpiX, settings_.dpiY);
   if (!shared_.screen.SetScreenAspect(aspect)) destination_ = FitWithBars(destination_, aspect);
   builtFor_ = format;
+  // One view showing the frame pixel for pixel, upright, without bars: drawing it would only copy.
+  const PixelRect whole{0, 0, format.width, format.height};
+  copiesStraight_ = layout_.viewCount == 1 && layout_.source[0] == whole && layout_.textureWidth == format.width &&
+                    layout_.textureHeight == format.height && !format.bottomUp &&
+                    destination_ == TargetRect(layout_, settings_.dpiX, settings_.dpiY);
   return true;
 }
 
@@ -244,6 +258,14 @@ void CD2DRenderer::Upload(const std::uint8_t* bgra, std::ptrdiff_t stride) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(stride / 4));
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, source_->width(), source_->height(), GL_RGBA, GL_UNSIGNED_BYTE, bgra);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+void CD2DRenderer::CopyStraight(int buffer, const std::uint8_t* bgra, std::ptrdiff_t stride) {
+  const TextureBinding bind(targets_[buffer][0]->color().id());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(stride / 4));
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, layout_.textureWidth, layout_.textureHeight, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 

@@ -133,6 +133,28 @@ INSTANTIATE_TEST_SUITE_P(RowOrders, FlipTest,
                          ::testing::Values(FlipCase{false, 96}, FlipCase{true, 96}, FlipCase{true, 120},
                                            FlipCase{false, 120}));
 
+// A mono frame at 96 DPI lands in its view byte for byte, whichever way it gets there.
+TEST_F(FrameRendererTest, MonoFramesArrivePixelForPixel) {
+  const auto gradient = [](int x, int y) {
+    return Bgra{static_cast<std::uint8_t>(x * 4), static_cast<std::uint8_t>(y * 8), static_cast<std::uint8_t>(x + y), 0};
+  };
+  constexpr int kW = 640, kH = 480;
+  const auto frame = TestFrame::Make(kW, kH, false, gradient);
+  for (bool debugText : {false, true}) {
+    showDebugInfo = debugText;
+    auto renderer = MakeRenderer();
+    ASSERT_TRUE(Draw(*renderer, frame));
+    const auto pixels = ReadFront(0);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        if (debugText && y < kH - 40) continue;  // the text's rows
+        Bgra expected = gradient(x, y);
+        expected[3] = 255;
+        ASSERT_EQ(PixelAt(pixels, kW, x, y), expected) << x << ", " << y << (debugText ? " drawn" : " copied");
+      }
+  }
+}
+
 TEST_F(FrameRendererTest, RebuildsForALayoutChangeAndAnUnannouncedSizeChange) {
   auto renderer = MakeRenderer();
   renderer->MediaTypeChanged({PixelFormat::kRGB32, 64, 32, false});
