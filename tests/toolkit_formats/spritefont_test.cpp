@@ -21,7 +21,7 @@ using Bytes = std::vector<std::uint8_t>;
 // ---------------------------------------------------------------------------
 // A raw .spritefont encoder, independent of WriteSpriteFont.
 
-struct FontSpec {
+struct FontFields {
   std::string magic = "DXTKfont";
   std::vector<Glyph> glyphs = {{'A', 0, 0, 4, 8, 0, 0, 1}, {'B', 4, 0, 8, 8, 0, 0, 1}};
   std::optional<std::uint32_t> glyphCount;  // overrides glyphs.size()
@@ -32,7 +32,7 @@ struct FontSpec {
   Bytes data;                            // texture bytes; padded with a pattern
 };
 
-Bytes Encode(const FontSpec& s) {
+Bytes Encode(const FontFields& s) {
   Bytes b(s.magic.begin(), s.magic.end());
   const auto u32 = [&](std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -113,9 +113,9 @@ TEST(SpriteFontWriter, RejectsWhatTheReaderWouldReject) {
 }
 
 // A font of one glyph covering a width x height texture of the given layout.
-FontSpec TextureSpec(std::uint32_t width, std::uint32_t height, std::uint32_t format, std::uint32_t stride,
+FontFields WithTexture(std::uint32_t width, std::uint32_t height, std::uint32_t format, std::uint32_t stride,
                      std::uint32_t rows, Bytes data) {
-  FontSpec s;
+  FontFields s;
   s.glyphs = {{'A', 0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), 0, 0, 0}};
   s.width = width, s.height = height, s.format = format, s.stride = stride, s.rows = rows;
   s.data = std::move(data);
@@ -125,11 +125,11 @@ FontSpec TextureSpec(std::uint32_t width, std::uint32_t height, std::uint32_t fo
 TEST(SpriteFontTexture, UncompressedFormatsSkipTheRowPadding) {
   // R8G8B8A8 with 4 bytes of padding a row.
   const Bytes rgba8 = {1, 2, 3, 4, 5, 6, 7, 8, 99, 99, 99, 99, 9, 10, 11, 12, 13, 14, 15, 16, 99, 99, 99, 99};
-  EXPECT_EQ(Read(Encode(TextureSpec(2, 2, 28, 12, 2, rgba8))).rgba,
+  EXPECT_EQ(Read(Encode(WithTexture(2, 2, 28, 12, 2, rgba8))).rgba,
             (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
   // B4G4R4A4: b | g << 4 | r << 8 | a << 12, little-endian; two bytes of row padding.
   const Bytes bgra4 = {0x42, 0xF8, 0x00, 0x0F, 0xEE, 0xEE, 0x0F, 0x00, 0xF0, 0x70, 0xEE, 0xEE};
-  EXPECT_EQ(Read(Encode(TextureSpec(2, 2, 115, 6, 2, bgra4))).rgba,
+  EXPECT_EQ(Read(Encode(WithTexture(2, 2, 115, 6, 2, bgra4))).rgba,
             (Bytes{0x88, 0x44, 0x22, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x77}));
 }
 
@@ -144,7 +144,7 @@ Bytes Bc2Block(std::uint16_t c0, std::uint16_t c1, std::uint32_t indices, std::u
 TEST(SpriteFontTexture, Bc2ExplicitAlphaAndFourColours) {
   // Alpha nibble of pixel i = i; colour index of pixel i = i % 4; red and blue.
   const Bytes rgba =
-      Read(Encode(TextureSpec(4, 4, 74, 16, 1, Bc2Block(0xF800, 0x001F, 0xE4E4E4E4u, 0xFEDCBA9876543210ull)))).rgba;
+      Read(Encode(WithTexture(4, 4, 74, 16, 1, Bc2Block(0xF800, 0x001F, 0xE4E4E4E4u, 0xFEDCBA9876543210ull)))).rgba;
   const std::uint8_t colours[4][3] = {{255, 0, 0}, {0, 0, 255}, {170, 0, 85}, {85, 0, 170}};
   for (int i = 0; i < 16; ++i) {
     SCOPED_TRACE(i);
@@ -157,13 +157,13 @@ TEST(SpriteFontTexture, Bc2ExplicitAlphaAndFourColours) {
 
 TEST(SpriteFontTexture, Bc2IsAlwaysFourColourModeEvenWhenC0IsNotAboveC1) {
   // c0 = black <= c1 = white: BC1 would make index 3 transparent black.
-  const Bytes rgba = Read(Encode(TextureSpec(4, 4, 74, 16, 1, Bc2Block(0x0000, 0xFFFF, 0xAAAAFFFFu, ~0ull)))).rgba;
+  const Bytes rgba = Read(Encode(WithTexture(4, 4, 74, 16, 1, Bc2Block(0x0000, 0xFFFF, 0xAAAAFFFFu, ~0ull)))).rgba;
   EXPECT_EQ((Bytes(rgba.begin(), rgba.begin() + 4)), (Bytes{170, 170, 170, 255}));     // index 3
   EXPECT_EQ((Bytes(rgba.begin() + 32, rgba.begin() + 36)), (Bytes{85, 85, 85, 255}));  // index 2
 }
 
 TEST(SpriteFontTexture, Bc2BlocksLandInTheirPlaceWithPadding) {
-  FontSpec s = TextureSpec(8, 8, 74, 40, 2, {});
+  FontFields s = WithTexture(8, 8, 74, 40, 2, {});
   const std::uint16_t colour[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};  // red, green, blue, white
   for (int by = 0; by < 2; ++by) {
     for (int bx = 0; bx < 2; ++bx) {
@@ -184,7 +184,7 @@ TEST(SpriteFontTexture, Bc2BlocksLandInTheirPlaceWithPadding) {
 // Hostile files.
 
 TEST(SpriteFontMalformed, TruncatedAtEveryByte) {
-  FontSpec s;
+  FontFields s;
   s.defaultCharacter = 'A';
   const Bytes full = Encode(s);
   ASSERT_NO_THROW(Read(full));
@@ -195,41 +195,41 @@ TEST(SpriteFontMalformed, TruncatedAtEveryByte) {
 
 struct HostileRow {
   const char* label;
-  void (*edit)(FontSpec&);
+  void (*edit)(FontFields&);
   const char* fault;
 };
 
 const HostileRow kHostileRows[] = {
-    {"bad magic", [](FontSpec& s) { s.magic = "DXTKfonx"; }, "magic"},
-    {"zero glyphs", [](FontSpec& s) { s.glyphs.clear(); }, "glyph count is 0"},
-    {"huge glyph count", [](FontSpec& s) { s.glyphCount = 0xFFFFFFFF; }, "glyphs: 4294967295 x 32"},
-    {"glyph count past the data", [](FontSpec& s) { s.glyphCount = 100; }, "glyphs: 100 x 32"},
-    {"unsorted glyphs", [](FontSpec& s) { std::swap(s.glyphs[0], s.glyphs[1]); }, "glyph 1 (U+0041): glyphs not sorted by character (after U+0042)"},
-    {"duplicate character", [](FontSpec& s) { s.glyphs[1].character = 'A'; }, "glyph 1 (U+0041): duplicate character"},
-    {"negative left", [](FontSpec& s) { s.glyphs[0].left = -1; }, "glyph 0 (U+0041): rectangle (-1, 0)-(4, 8) is negative"},
-    {"negative rectangle", [](FontSpec& s) { s.glyphs[0].left = s.glyphs[0].top = s.glyphs[0].right = s.glyphs[0].bottom = -5; }, "rectangle (-5, -5)-(-5, -5) is negative"},
-    {"inverted rectangle", [](FontSpec& s) { s.glyphs[1].right = 3; }, "glyph 1 (U+0042): rectangle (4, 0)-(3, 8) is inverted"},
-    {"rectangle past the texture", [](FontSpec& s) { s.glyphs[1].bottom = 9; }, "not inside the 8x8 texture"},
-    {"huge rectangle", [](FontSpec& s) { s.glyphs[1].right = 0x7FFFFFFF; }, "not inside"},
-    {"NaN advance", [](FontSpec& s) { s.glyphs[0].xAdvance = std::numeric_limits<float>::quiet_NaN(); }, "not a finite number"},
-    {"infinite line spacing", [](FontSpec& s) { s.lineSpacing = std::numeric_limits<float>::infinity(); }, "line spacing: not a finite number"},
-    {"default character missing", [](FontSpec& s) { s.defaultCharacter = 'Z'; }, "default character U+005A has no glyph"},
-    {"unknown format", [](FontSpec& s) { s.format = 87; }, "texture format 87 not supported"},
-    {"zero width", [](FontSpec& s) { s.width = 0; }, "texture size 0x8 outside 1..16384"},
-    {"huge height", [](FontSpec& s) { s.height = 0x40000000; }, "outside 1..16384"},
-    {"stride too small", [](FontSpec& s) { s.stride = 31; }, "texture stride 31 smaller than a row (32 bytes)"},
-    {"stride too small for 4-bit", [](FontSpec& s) { s.format = 115, s.stride = 15; }, "smaller than a row (16 bytes)"},
-    {"rows differ from height", [](FontSpec& s) { s.rows = 7; }, "texture rows 7, expected 8"},
-    {"BC2 rows are block rows", [](FontSpec& s) { s.format = 74, s.rows = 8; }, "texture rows 8, expected 2"},
-    {"BC2 size not a multiple of 4", [](FontSpec& s) { s.format = 74, s.width = 6, s.stride = 32, s.rows = 2; }, "BC2 texture size 6x8 not a multiple of 4"},
-    {"texture data truncated", [](FontSpec& s) { s.dataBytes = 200; }, "texture data: 256 bytes needed"},
-    {"huge stride", [](FontSpec& s) { s.stride = 0xFFFFFFFF, s.dataBytes = 16; }, "texture data: 34359738360 bytes needed"},
+    {"bad magic", [](FontFields& s) { s.magic = "DXTKfonx"; }, "magic"},
+    {"zero glyphs", [](FontFields& s) { s.glyphs.clear(); }, "glyph count is 0"},
+    {"huge glyph count", [](FontFields& s) { s.glyphCount = 0xFFFFFFFF; }, "glyphs: 4294967295 x 32"},
+    {"glyph count past the data", [](FontFields& s) { s.glyphCount = 100; }, "glyphs: 100 x 32"},
+    {"unsorted glyphs", [](FontFields& s) { std::swap(s.glyphs[0], s.glyphs[1]); }, "glyph 1 (U+0041): glyphs not sorted by character (after U+0042)"},
+    {"duplicate character", [](FontFields& s) { s.glyphs[1].character = 'A'; }, "glyph 1 (U+0041): duplicate character"},
+    {"negative left", [](FontFields& s) { s.glyphs[0].left = -1; }, "glyph 0 (U+0041): rectangle (-1, 0)-(4, 8) is negative"},
+    {"negative rectangle", [](FontFields& s) { s.glyphs[0].left = s.glyphs[0].top = s.glyphs[0].right = s.glyphs[0].bottom = -5; }, "rectangle (-5, -5)-(-5, -5) is negative"},
+    {"inverted rectangle", [](FontFields& s) { s.glyphs[1].right = 3; }, "glyph 1 (U+0042): rectangle (4, 0)-(3, 8) is inverted"},
+    {"rectangle past the texture", [](FontFields& s) { s.glyphs[1].bottom = 9; }, "not inside the 8x8 texture"},
+    {"huge rectangle", [](FontFields& s) { s.glyphs[1].right = 0x7FFFFFFF; }, "not inside"},
+    {"NaN advance", [](FontFields& s) { s.glyphs[0].xAdvance = std::numeric_limits<float>::quiet_NaN(); }, "not a finite number"},
+    {"infinite line spacing", [](FontFields& s) { s.lineSpacing = std::numeric_limits<float>::infinity(); }, "line spacing: not a finite number"},
+    {"default character missing", [](FontFields& s) { s.defaultCharacter = 'Z'; }, "default character U+005A has no glyph"},
+    {"unknown format", [](FontFields& s) { s.format = 87; }, "texture format 87 not supported"},
+    {"zero width", [](FontFields& s) { s.width = 0; }, "texture size 0x8 outside 1..16384"},
+    {"huge height", [](FontFields& s) { s.height = 0x40000000; }, "outside 1..16384"},
+    {"stride too small", [](FontFields& s) { s.stride = 31; }, "texture stride 31 smaller than a row (32 bytes)"},
+    {"stride too small for 4-bit", [](FontFields& s) { s.format = 115, s.stride = 15; }, "smaller than a row (16 bytes)"},
+    {"rows differ from height", [](FontFields& s) { s.rows = 7; }, "texture rows 7, expected 8"},
+    {"BC2 rows are block rows", [](FontFields& s) { s.format = 74, s.rows = 8; }, "texture rows 8, expected 2"},
+    {"BC2 size not a multiple of 4", [](FontFields& s) { s.format = 74, s.width = 6, s.stride = 32, s.rows = 2; }, "BC2 texture size 6x8 not a multiple of 4"},
+    {"texture data truncated", [](FontFields& s) { s.dataBytes = 200; }, "texture data: 256 bytes needed"},
+    {"huge stride", [](FontFields& s) { s.stride = 0xFFFFFFFF, s.dataBytes = 16; }, "texture data: 34359738360 bytes needed"},
 };
 
 TEST(SpriteFontMalformed, TableOfRejections) {
   for (const HostileRow& row : kHostileRows) {
     SCOPED_TRACE(row.label);
-    FontSpec s;
+    FontFields s;
     row.edit(s);
     const Bytes bytes = Encode(s);
     test::AllocationProbe probe;
