@@ -104,8 +104,8 @@ bool ProductionParts::HandleKey(std::uint32_t virtualKey, bool down, float frame
 
 bool ProductionParts::GraphBusy() { return graph_ && graph_->GraphBusy(); }
 
-void ProductionParts::OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) {
-  if (!graph_) return;
+bool ProductionParts::OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) {
+  if (!graph_) return false;
   switch (msg.message) {
     case WM_USER_PLAYPAUSE:
       graph_->TogglePlayPause();
@@ -114,8 +114,7 @@ void ProductionParts::OnPlaybackMessage(const Msg& msg, bool loopEnabled, const 
       graph_->SeekToPercent(static_cast<std::int32_t>(msg.wParam));
       break;
     case WM_USER_GRAPHNOTIFY:
-      graph_->HandleGraphEvents(loopEnabled, currentFilePath);
-      break;
+      return graph_->HandleGraphEvents(loopEnabled, currentFilePath);
     case WM_USER_PLAYBACKTIMERS:
       graph_->HandlePlaybackTimersMessage(msg.wParam);
       break;
@@ -126,6 +125,7 @@ void ProductionParts::OnPlaybackMessage(const Msg& msg, bool loopEnabled, const 
     default:
       break;
   }
+  return false;
 }
 
 void ProductionParts::OpenFile(const std::string& path) {

@@ -41,7 +41,7 @@ class ProductionParts : public ShellParts {
   bool HandleCommand(std::uint32_t commandId) override;
   bool HandleKey(std::uint32_t virtualKey, bool down, float frameDelta) override;
   bool GraphBusy() override;
-  void OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) override;
+  bool OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) override;
   void OpenFile(const std::string& path) override;
   void DestroyWindow() override;
   bool SaveScreenshot(const std::string& path, ScreenshotImage image) override;

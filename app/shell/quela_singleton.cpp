@@ -173,9 +173,9 @@ LRESULT cQuelaSingleton::WndProc(const Msg& msg) {
       parts_.OnPlaybackMessage(msg, loopEnabled_, currentFilePath_);
       return 0;
     case WM_USER_GRAPHNOTIFY:
-      parts_.OnPlaybackMessage(msg, loopEnabled_, currentFilePath_);
-      // The graph only notifies at the end of the video or on an error; either ends an untimed run.
-      if (settings_.options.untimed) PostMessage(WM_CLOSE);
+      // The end of the video, or its abort, ends an untimed run.
+      if (parts_.OnPlaybackMessage(msg, loopEnabled_, currentFilePath_) && settings_.options.untimed)
+        PostMessage(WM_CLOSE);
       return 0;
     case WM_COMMAND:
       if ((msg.wParam & 0xFFFF) == IDM_EXIT)

@@ -53,8 +53,9 @@ class ShellParts {
   // A key of the renderer's (cycling screens, moving the viewer); false when it is not one.
   virtual bool HandleKey(std::uint32_t virtualKey, bool down, float frameDelta) = 0;
   virtual bool GraphBusy() = 0;
-  // The playback messages (1025-1027, the playback-timer message) and timers 101 and 102.
-  virtual void OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) = 0;
+  // The playback messages (1025-1027, the playback-timer message) and timers 101 and 102. True when
+  // the message brought the end of the video (or its abort).
+  virtual bool OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& currentFilePath) = 0;
   virtual void OpenFile(const std::string& path) = 0;
   // Takes the window off the screen; its GL context lives until ReleaseGraphics, so a last screenshot can still be read.
   virtual void DestroyWindow() = 0;

@@ -158,13 +158,16 @@ void PlaybackGraph::TeardownGraph(StatisticsOutput output) {
   graphBusy_.store(wasBusy);
 }
 
-void PlaybackGraph::HandleGraphEvents(bool loopEnabled, const std::string& currentFilePath) {
+bool PlaybackGraph::HandleGraphEvents(bool loopEnabled, const std::string& currentFilePath) {
   const std::shared_ptr<MediaPipeline> graph = Graph();
-  if (graphBusy_.load() || !graph) return;
+  if (graphBusy_.load() || !graph) return false;
+  bool ended = false;
   while (const std::optional<GraphEvent> event = graph->NextEvent()) {
     if (event->code != EC_COMPLETE) LOGF(WARNING, "Graph Event %ld, %s", event->code, event->text.c_str());
     if (loopEnabled && !currentFilePath.empty() && host_.postMessage) host_.postMessage(WM_USER_SEEKPERCENT, 0, 0);
+    ended = true;
   }
+  return ended;
 }
 
 bool PlaybackGraph::ShowLavSplitterPages() {

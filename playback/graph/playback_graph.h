@@ -81,8 +81,9 @@ class PlaybackGraph {
   void TeardownGraph(StatisticsOutput output = StatisticsOutput::kLog);
 
   // WM_USER_GRAPHNOTIFY: takes the waiting events; at the end of the video (or an abort) a looping
-  // video with a file restarts through WM_USER_SEEKPERCENT 0. Main thread.
-  void HandleGraphEvents(bool loopEnabled, const std::string& currentFilePath);
+  // video with a file restarts through WM_USER_SEEKPERCENT 0. True when the current graph reported
+  // such an end (a notice left over from an earlier graph finds none). Main thread.
+  bool HandleGraphEvents(bool loopEnabled, const std::string& currentFilePath);
   // Finds the demuxer in the current graph and shows its configuration; false when there is none. Main thread.
   bool ShowLavSplitterPages();
   // Menu command 32794. Main thread.

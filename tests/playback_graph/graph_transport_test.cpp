@@ -116,7 +116,8 @@ TEST_F(GraphTest, EndOfStreamRestartsOnlyALoopingVideo) {
     while (!host.Posted(WM_USER_GRAPHNOTIFY) && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(host.Posted(WM_USER_GRAPHNOTIFY));
-    graph->HandleGraphEvents(e.loop, e.file);
+    EXPECT_TRUE(graph->HandleGraphEvents(e.loop, e.file));
+    EXPECT_FALSE(graph->HandleGraphEvents(e.loop, e.file)) << "a second notice finds the events taken";
     std::vector<WPARAM> seeks;  // the percentages of the seeks asked for
     for (const Msg& msg : host.TakePosted())
       if (msg.message == WM_USER_SEEKPERCENT) seeks.push_back(msg.wParam);

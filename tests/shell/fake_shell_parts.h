@@ -54,10 +54,11 @@ class FakeShellParts : public ShellParts {
     return false;
   }
   bool GraphBusy() override { return graphBusy; }
-  void OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& path) override {
+  bool OnPlaybackMessage(const Msg& msg, bool loopEnabled, const std::string& path) override {
     playbackMessages.push_back(msg.message == WM_TIMER ? 0x10000 + static_cast<std::uint32_t>(msg.wParam) : msg.message);
     lastLoopEnabled = loopEnabled;
     lastPath = path;
+    return msg.message == WM_USER_GRAPHNOTIFY && videoEnds;
   }
   void OpenFile(const std::string& path) override { openedFiles.push_back(path); }
   void DestroyWindow() override { Step("DestroyWindow"); }
@@ -84,6 +85,7 @@ class FakeShellParts : public ShellParts {
   int renders = 0;
   int gamepadPolls = 0;
   bool graphBusy = false;
+  bool videoEnds = false;  // what a WM_USER_GRAPHNOTIFY reports
   std::vector<int> sleeps;
 
  private:

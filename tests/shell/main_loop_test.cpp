@@ -107,6 +107,24 @@ TEST_F(MainLoopTest, ScriptCommandsArriveAsMessagesAtTheirTimes) {
   EXPECT_LE(parts_.renders, 502);
 }
 
+// An untimed run ends with its video; a notice that brings no end (one left over from an earlier
+// graph) does not end it.
+TEST_F(MainLoopTest, UntimedRunEndsWithTheVideo) {
+  for (bool ends : {false, true}) {
+    parts_.videoEnds = ends;
+    parts_.renders = 0;
+    ShellSettings settings;
+    settings.options.untimed = true;
+    settings.options.frames = 300;
+    settings.script = {ScriptCommand{0.1, 0, ScriptVerb::kPost, {std::int64_t{WM_USER_GRAPHNOTIFY}, std::int64_t{0}, std::int64_t{0}}}};
+    EXPECT_EQ(App(settings).MainLoop(), 0);
+    if (ends)
+      EXPECT_LE(parts_.renders, 105);
+    else
+      EXPECT_EQ(parts_.renders, 300);
+  }
+}
+
 TEST_F(MainLoopTest, ScriptQuitTakesTheCloseButtonsPath) {
   ShellSettings settings;
   settings.script = {ScriptCommand{0.0, 0, ScriptVerb::kQuit, {}}};
