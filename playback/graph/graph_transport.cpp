@@ -47,26 +47,25 @@ void PlaybackGraph::TogglePlayPause() {
   }
 }
 
-void PlaybackGraph::PauseIfPlaying() {
-  if (!TransportReady()) return;
-  const std::shared_ptr<MediaPipeline> graph = Graph();
-  const GraphState state = graph->State(kStateWait);
-  if (state == GraphState::kRunning) {
-    graph->Pause();
-    StopPlaybackTimers();
-  }
-  if (state != GraphState::kStopped) paused_.store(true);
-}
+void PlaybackGraph::PauseIfPlaying() { SetPlaying(false); }
 
-void PlaybackGraph::PlayIfPaused() {
+void PlaybackGraph::PlayIfPaused() { SetPlaying(true); }
+
+// A stopped graph stays stopped; a running or paused one ends up as asked.
+void PlaybackGraph::SetPlaying(bool play) {
   if (!TransportReady()) return;
   const std::shared_ptr<MediaPipeline> graph = Graph();
   const GraphState state = graph->State(kStateWait);
-  if (state == GraphState::kPaused) {
-    graph->Run();
-    StartPlaybackTimers();
+  if (state == (play ? GraphState::kPaused : GraphState::kRunning)) {
+    if (play) {
+      graph->Run();
+      StartPlaybackTimers();
+    } else {
+      graph->Pause();
+      StopPlaybackTimers();
+    }
   }
-  if (state != GraphState::kStopped) paused_.store(false);
+  if (state != GraphState::kStopped) paused_.store(!play);
 }
 
 void PlaybackGraph::SeekRelative(bool forward, std::int32_t seconds) {

@@ -127,6 +127,7 @@ class PlaybackGraph {
   std::shared_ptr<MediaPipeline> Graph() const;
   bool OnMainThread() const;
   bool TransportReady() const;
+  void SetPlaying(bool play);
   bool SeekReady() const;
   void SeekTask(std::int64_t target, bool relative, bool forward, std::int32_t seconds);
   bool BuildAndRun(const std::string& path, bool skipFilterSelection, HRESULT& hr);
