@@ -19,6 +19,8 @@ class HswNotice {
   // Applies a remembered request once it is due. Call before reading the state for a frame.
   void Update(double now);
   bool Displayed() const { return displayed_; }
+  // Displayed and past its delay: a key press would dismiss it now.
+  bool Dismissible(double now) const { return displayed_ && now >= dismissible_; }
   ovrHSWDisplayState State() const;
 
  private:

@@ -222,7 +222,8 @@ void ovrHmd_EndFrame(ovrHmd hmd, const ovrPosef renderPose[2], const ovrTexture 
                          ? TimewarpRotation(renderPose[eye].Orientation, displayOrientation)
                          : ToMatrix(Identity());
   }
-  s->notice.Update(NowSeconds());
+  const double now = NowSeconds();
+  s->notice.Update(now);
   // Without a window of its own the headset's output is the main window itself, so "no mirror"
   // means nothing shows.
   const bool mirror = !(s->enabledCaps & ovrHmdCap_NoMirrorToWindow);
@@ -235,7 +236,7 @@ void ovrHmd_EndFrame(ovrHmd hmd, const ovrPosef renderPose[2], const ovrTexture 
   options.srgb = caps & ovrDistortionCap_SRGB;
   options.restoreState = !(caps & ovrDistortionCap_NoRestore);
   options.healthNotice = s->notice.Displayed();
-  options.healthNoticeDismissible = options.healthNotice && NowSeconds() >= s->notice.State().DismissibleTime;
+  options.healthNoticeDismissible = s->notice.Dismissible(now);
   s->renderer->Present(options, eyes);
   if (s->headsetWindow) s->headsetWindow->Show(mirror, s->output.Framebuffer);
   if (s->output.SwapBuffers) s->output.SwapBuffers(s->output.SwapBuffersUser);
