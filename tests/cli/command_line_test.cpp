@@ -15,7 +15,6 @@ CommandLineResult Parse(std::vector<const char*> args) {
 
 TEST(ParseCommandLineTest, AcceptsOptionsAndOneVideo) {
   const std::pair<std::vector<const char*>, std::function<void(CommandLineOptions&)>> cases[] = {
-      {{}, [](CommandLineOptions&) {}},
       {{"--hmd=simulated", "--headless", "--frames=120", "--screenshot=out/Shot.PNG", "--script=run.txt", "a b.mp4"},
        [](CommandLineOptions& o) {
          o.hmd = HmdChoice::kSimulated;
@@ -25,14 +24,13 @@ TEST(ParseCommandLineTest, AcceptsOptionsAndOneVideo) {
          o.scriptPath = "run.txt";
          o.videoPath = "a b.mp4";
        }},
-      {{"clip.mp4", "--hmd=device", "--help", "--version"},
+      {{"clip.mp4", "--hmd=device", "--help", "--version", "--untimed", "--frames=4294967295"},
        [](CommandLineOptions& o) {
          o.videoPath = "clip.mp4";
          o.hmd = HmdChoice::kDevice;
-         o.help = o.version = true;
+         o.help = o.version = o.untimed = true;
+         o.frames = 4294967295u;
        }},
-      {{"--frames=4294967295"}, [](CommandLineOptions& o) { o.frames = 4294967295u; }},
-      {{"--untimed"}, [](CommandLineOptions& o) { o.untimed = true; }},
       {{"--", "--odd-name.mp4"}, [](CommandLineOptions& o) { o.videoPath = "--odd-name.mp4"; }},
   };
   for (const auto& [args, change] : cases) {
@@ -47,14 +45,12 @@ TEST(ParseCommandLineTest, AcceptsOptionsAndOneVideo) {
 TEST(ParseCommandLineTest, RejectsUnusableCommandLinesWithAClearReason) {
   const std::pair<std::vector<const char*>, const char*> cases[] = {
       {{"--bogus"}, "unknown option '--bogus'"},
-      {{"-h"}, "unknown option '-h'"},
       {{"--bad\x1b[31m"}, "unknown option '--bad\\x1b[31m'"},
       {{"--hmd=real"}, "--hmd expects device or simulated, got 'real'"},
       {{"--hmd"}, "--hmd needs a value: --hmd=device|simulated"},
       {{"--headless=yes"}, "--headless takes no value"},
       {{"--frames=0"}, "--frames expects a whole number from 1 to 4294967295, got '0'"},
       {{"--frames=+5"}, "--frames expects a whole number from 1 to 4294967295, got '+5'"},
-      {{"--frames=12x"}, "--frames expects a whole number from 1 to 4294967295, got '12x'"},
       {{"--frames=4294967296"}, "--frames expects a whole number from 1 to 4294967295, got '4294967296'"},
       {{"--screenshot=shot.jpg"}, "--screenshot expects a file name ending in .png, got 'shot.jpg'"},
       {{"--script="}, "--script expects a file name"},

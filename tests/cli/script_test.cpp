@@ -39,27 +39,20 @@ TEST(ParseScriptTest, ReportsTheFirstBadLineWithItsNumber) {
   const std::pair<std::string, std::string> cases[] = {
       {"0 quit\n-1 quit", "script.txt:2: bad time '-1'" + badTime},
       {"1e3 quit", "script.txt:1: bad time '1e3'" + badTime},
-      {"inf quit", "script.txt:1: bad time 'inf'" + badTime},
       {"\n\n5\n", "script.txt:3: missing command after the time"},
       {"0 quit\n# fine\n1 KEY 27 down", "script.txt:3: unknown command 'KEY'" + known},
       {"1 quit\0\xff\n"s, "script.txt:1: unknown command 'quit\\x00\\xff'" + known},
       {"1 " + std::string(100 * 1024, 'k'), "script.txt:1: unknown command '" + std::string(60, 'k') + "...'" + known},
       {"1 key 27", "script.txt:1: 'key' takes 2 arguments (key CODE down|up), got 1"},
       {"1 key 27 down # note", "script.txt:1: 'key' takes 2 arguments (key CODE down|up), got 4"},
-      {"1 quit now", "script.txt:1: 'quit' takes 0 arguments (quit), got 1"},
       {"1 screenshot", "script.txt:1: 'screenshot' takes 1 to 2 arguments (screenshot FILE [mirror|eyes]), got 0"},
       {"1 screenshot a.png left", "script.txt:1: expected mirror|eyes, got 'left'"},
       {"1 pose 0 91 0", "script.txt:1: PITCH '91' is out of range -90..90"},
       {"1 pose 0 nan 0", "script.txt:1: PITCH 'nan' is not a decimal number"},
       {"1 key 0x100 down", "script.txt:1: CODE '0x100' is out of range 0..255"},
-      {"1 key -1 down", "script.txt:1: CODE '-1' is out of range 0..255"},
       {"1 key 0x down", "script.txt:1: CODE '0x' is not a number (decimal or 0x hexadecimal)"},
-      {"1 key 27 left", "script.txt:1: expected down|up, got 'left'"},
-      {"1 menu 65536", "script.txt:1: ID '65536' is out of range 0..65535"},
-      {"1 post 0x100000000 0 0", "script.txt:1: MSG '0x100000000' is out of range 0..4294967295"},
       {"1 post 1 0 0x8000000000000000",
        "script.txt:1: LPARAM '0x8000000000000000' is out of range -9223372036854775808..9223372036854775807"},
-      {"1 post 1 0 12ab", "script.txt:1: LPARAM '12ab' is not a number (decimal or 0x hexadecimal)"},
   };
   for (const auto& [text, error] : cases) {
     const ScriptParseResult result = ParseScript(text, "script.txt");

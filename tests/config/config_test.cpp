@@ -91,8 +91,6 @@ TEST(LoadINIFileConfigTest, ReadsSettingsAndLogsRawValues) {
        },
        "FTFT"},
       {"a headset display below -1 means automatic", kRender + "HMD_DISPLAY=-7\n", none, "TTFF"},
-      {"screen 7 and stereo -1 kept as read", kQuela + "DEFAULT_SCREEN_TYPE=7\nDEFAULT_STEREO_MODE=-1\n",
-       [](cConfig& c) { c.defaultScreenType = 7; c.defaultStereoMode = -1; }, "TTFF"},
       {"autoload Windows path", kQuela + "AUTOLOAD_VIDEO_FILEPATH=C:\\Videos\\clip.mp4\n",
        [](cConfig& c) { c.autoloadVideoFilePath = "C:\\Videos\\clip.mp4"; }, "TTFF"},
       {"autoload bare file name", kQuela + "AUTOLOAD_VIDEO_FILEPATH=clip.mp4\n", none, "TTFF"},

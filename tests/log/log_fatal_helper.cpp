@@ -18,14 +18,6 @@ void announceHook(int) {
   [[maybe_unused]] auto written = write(STDERR_FILENO, text, sizeof text - 1);
 }
 
-[[noreturn]] void waitForTheEnd() {
-  for (;;) pause();
-}
-
-void touchForbiddenPage() {
-  void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  *static_cast<volatile int*>(page) = 1;
-}
 
 }  // namespace
 
@@ -43,7 +35,7 @@ int main(int argc, char** argv) {
   g2::initializeLogging(worker.get());
   LOG(INFO) << "before the fault";
 
-  if (mode == "segv") touchForbiddenPage();
+  if (mode == "segv") *static_cast<volatile int*>(mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)) = 1;
   if (mode == "abort") std::abort();
   if (mode == "fpe") raise(SIGFPE);
   if (mode == "ill") raise(SIGILL);
@@ -53,5 +45,5 @@ int main(int argc, char** argv) {
     g2::detachLogging();
     raise(SIGSEGV);
   }
-  waitForTheEnd();
+  for (;;) pause();
 }

@@ -71,6 +71,8 @@ TEST_F(LogFrontEnd, PrintfMessages) {
   for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(texts[i], cases[i].second) << "case " << i;
 }
 
+// Without a worker only the first line of a run of dropped lines is reported. Destroying the active
+// worker writes what was queued and detaches it.
 TEST_F(LogFrontEnd, LinesWithoutAWorkerAreDropped) {
   g2::detachLogging();
   CaptureStderr();
@@ -78,14 +80,16 @@ TEST_F(LogFrontEnd, LinesWithoutAWorkerAreDropped) {
   LOG(INFO) << "before two";
   g2::initializeLogging(m_worker.get());
   LOG(WARNING) << "attached";
-  g2::detachLogging();
+  m_worker.reset();
+  ASSERT_EQ(m_records.size(), 1u);
+  EXPECT_EQ(m_records[0].message(), "attached");
   LOG(INFO) << "after one";
   LOG(INFO) << "after two";
   const std::string err = GetCapturedStderr();
-  EXPECT_EQ(messages(), std::vector<std::string>{"attached"});
   EXPECT_NE(err.find("LOGGER NOT INITIALIZED:\n\t\tbefore one"), std::string::npos) << err;
   EXPECT_NE(err.find("LOGGER NOT INITIALIZED:\n\t\tafter one"), std::string::npos) << err;
   EXPECT_EQ(err.find("two"), std::string::npos) << err;
+  g2::detachLogging();
 }
 
 TEST_F(LogFrontEnd, SecondAttachIsRefused) {
@@ -98,17 +102,6 @@ TEST_F(LogFrontEnd, SecondAttachIsRefused) {
   LOG(INFO) << "to the first";
   g2::detachLogging();
   EXPECT_EQ(messages(), std::vector<std::string>{"to the first"});
-}
-
-TEST_F(LogFrontEnd, DestroyingTheActiveWorkerDetachesIt) {
-  g2::initializeLogging(m_worker.get());
-  LOG(INFO) << "kept";
-  m_worker.reset();
-  ASSERT_EQ(m_records.size(), 1u);  // the destructor writes what was queued
-  CaptureStderr();
-  LOG(INFO) << "dropped";
-  EXPECT_NE(GetCapturedStderr().find("LOGGER NOT INITIALIZED"), std::string::npos);
-  g2::detachLogging();
 }
 
 }  // namespace

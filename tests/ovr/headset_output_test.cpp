@@ -30,7 +30,6 @@ TEST(ChooseHeadsetDisplay, FindsThePanelBySizeAndName) {
       {"no display of that size", {desk}, kAutomaticDisplay, -1},
       {"the settings' choice wins", {desk, tv, rift}, 0, 0},
       {"a choice past the last display is ignored", {desk, tv, rift}, 7, 2},
-      {"no displays", {}, kAutomaticDisplay, -1},
   };
   for (const auto& row : rows)
     EXPECT_EQ(ChooseHeadsetDisplay(row.displays, dk2, "Rift (DK2)", row.configured), row.expected) << row.what;

@@ -14,21 +14,12 @@ using namespace quela::ovr;
 
 float Length(ovrVector2f v) { return std::hypot(v.x, v.y); }
 
-TEST(RadialScale, PassesThroughTheKnots) {
-  EXPECT_FLOAT_EQ(dk2::RadialScale(0.0f), 1.0f);  // the curve starts at exactly 1
+// Through the knots, then straight on past the last one.
+TEST(RadialScale, PassesThroughTheKnotsAndContinuesStraight) {
+  EXPECT_FLOAT_EQ(dk2::RadialScale(0.0f), 1.0f);
   for (int k = 1; k < 11; ++k) EXPECT_NEAR(dk2::RadialScale(static_cast<float>(k)), dk2::kKnots[k], 1e-6f) << k;
-}
-
-TEST(RadialScale, ContinuesAsAStraightLinePastTheLastKnot) {
   const float slope = dk2::kKnots[10] - dk2::kKnots[9];
-  for (float v : {10.5f, 12.0f, 20.0f}) EXPECT_NEAR(dk2::RadialScale(v), 1.38f + (v - 10) * slope, 1e-5f) << v;
-}
-
-TEST(RadialScale, IsSmoothAcrossSegmentJoins) {
-  for (int k = 1; k <= 10; ++k) {
-    const float v = static_cast<float>(k), e = 1e-3f;
-    EXPECT_NEAR(dk2::RadialScale(v - e), dk2::RadialScale(v + e), 1e-3f) << k;
-  }
+  EXPECT_NEAR(dk2::RadialScale(12.0f), 1.38f + 2 * slope, 1e-5f);
 }
 
 // Both lens models: what every lens must satisfy on both eyes.
@@ -53,26 +44,20 @@ class LensModelTest : public ::testing::TestWithParam<int> {
   }
 };
 
-// At the lens centre the channels meet; the DK2 model also looks straight ahead there.
-TEST_P(LensModelTest, ChannelsMeetAtTheLensCentre) {
-  const auto lens = Make(GetParam());
-  for (ovrEyeType eye : {ovrEye_Left, ovrEye_Right}) {
-    const ChannelTangents t = lens->TangentsAt(eye, LensCentre(GetParam(), eye));
-    EXPECT_NEAR(t.red.x, t.green.x, 1e-5f);
-    EXPECT_NEAR(t.blue.x, t.green.x, 1e-5f);
-    EXPECT_NEAR(t.green.y, 0.0f, 1e-5f);
-    if (GetParam() == 0) {
-      EXPECT_NEAR(t.green.x, 0.0f, 1e-5f);
-    }
-  }
-}
-
-TEST_P(LensModelTest, GrowsOutwardAndKeepsRedInsideGreenInsideBlue) {
+// At the lens centre the channels meet (the DK2 model also looks straight ahead there); outward the
+// tangents grow with red inside green inside blue; the eyes are mirror images.
+TEST_P(LensModelTest, KeepsTheShapeOfALens) {
   const auto lens = Make(GetParam());
   for (ovrEyeType eye : {ovrEye_Left, ovrEye_Right}) {
     const ovrVector2f centre = LensCentre(GetParam(), eye);
     const ChannelTangents atCentre = lens->TangentsAt(eye, centre);
-    for (ovrVector2f dir : {ovrVector2f{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {0.7f, 0.7f}, {-0.6f, -0.8f}}) {
+    EXPECT_NEAR(atCentre.red.x, atCentre.green.x, 1e-5f);
+    EXPECT_NEAR(atCentre.blue.x, atCentre.green.x, 1e-5f);
+    EXPECT_NEAR(atCentre.green.y, 0.0f, 1e-5f);
+    if (GetParam() == 0) {
+      EXPECT_NEAR(atCentre.green.x, 0.0f, 1e-5f);
+    }
+    for (ovrVector2f dir : {ovrVector2f{1, 0}, {0, -1}, {-0.6f, -0.8f}}) {
       float previous = 0;
       for (int step = 1; step <= 20; ++step) {
         const float r = 0.05f * step;
@@ -85,13 +70,8 @@ TEST_P(LensModelTest, GrowsOutwardAndKeepsRedInsideGreenInsideBlue) {
       }
     }
   }
-}
-
-TEST_P(LensModelTest, EyesAreMirrorImages) {
-  const auto lens = Make(GetParam());
-  for (ovrVector2f p : {ovrVector2f{0.3f, 0.2f}, {-0.8f, 0.9f}, {0.0f, -0.5f}}) {
-    const ChannelTangents left = lens->TangentsAt(ovrEye_Left, p);
-    const ChannelTangents right = lens->TangentsAt(ovrEye_Right, {-p.x, p.y});
+  for (ovrVector2f p : {ovrVector2f{0.3f, 0.2f}, {-0.8f, 0.9f}}) {
+    const ChannelTangents left = lens->TangentsAt(ovrEye_Left, p), right = lens->TangentsAt(ovrEye_Right, {-p.x, p.y});
     EXPECT_NEAR(left.blue.x, -right.blue.x, 1e-4f);
     EXPECT_NEAR(left.blue.y, right.blue.y, 1e-4f);
   }
@@ -122,16 +102,10 @@ TEST(DistortionMesh, FadesToBlackAtTheRimAndDropsCellsOutsideTheImage) {
   const int side = mesh.columns + 1, top = mesh.rows * side;
   ASSERT_EQ(mesh.vertices.size(), static_cast<size_t>(side * (mesh.rows + 1)));
   EXPECT_FLOAT_EQ(mesh.vertices[top - side].panelNdc.y, -1.0f + 2.0f * 1072 / 1080);
-  for (int i = 0; i < side; ++i) {
-    EXPECT_LE(mesh.vertices[i].vignette, 0.0f);        // bottom row
-    EXPECT_LE(mesh.vertices[top + i].vignette, 0.0f);  // top row
-  }
-  for (int r = 0; r <= mesh.rows; ++r) {
-    EXPECT_LE(mesh.vertices[r * side].vignette, 0.0f);             // left column
-    EXPECT_LE(mesh.vertices[r * side + side - 1].vignette, 0.0f);  // right column
-  }
-  const DistortionVertex& middle = mesh.vertices[(mesh.rows / 2) * side + side / 2];
-  EXPECT_GE(middle.vignette, 1.0f);
+  for (int i = 0; i < side; ++i) EXPECT_LE(std::max(mesh.vertices[i].vignette, mesh.vertices[top + i].vignette), 0.0f);
+  for (int r = 0; r <= mesh.rows; ++r)
+    EXPECT_LE(std::max(mesh.vertices[r * side].vignette, mesh.vertices[r * side + side - 1].vignette), 0.0f);
+  EXPECT_GE(mesh.vertices[(mesh.rows / 2) * side + side / 2].vignette, 1.0f);
   const size_t all = static_cast<size_t>(mesh.columns) * mesh.rows * 6;
   EXPECT_EQ(mesh.indices.size(), all);  // the whole eye: the output is never cleared
   EXPECT_GT(mesh.outsideIndexCount, 0u);  // the corners show no picture

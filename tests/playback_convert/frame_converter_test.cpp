@@ -1,5 +1,5 @@
-// FrameConverter: the known values of the tables and expansions, plane layout,
-// row padding, odd sizes on the OpenCV paths, and the frames it refuses.
+// FrameConverter: plane wiring, row padding, odd sizes on the OpenCV paths, and
+// the frames it refuses. The kernels' values are proven in convert_kernels_test.
 #include "playback/convert/frame_converter.h"
 
 #include <gtest/gtest.h>
@@ -26,45 +26,6 @@ Bgra OpenCvPixel(std::uint8_t y, std::uint8_t u, std::uint8_t v) {
   return PixelAt(out.data, 8, 0, 0);
 }
 
-TEST(FrameConverterTest, TablesGiveTheKnownValues) {
-  const struct {
-    std::uint8_t y, u, v;
-    Bgra expected;
-  } cases[] = {
-      {16, 128, 128, {0, 0, 0, 255}},        {235, 128, 128, {254, 254, 254, 255}},
-      {255, 128, 128, {255, 255, 255, 255}}, {16, 128, 255, {0, 0, 202, 255}},
-      {128, 128, 128, {130, 130, 130, 255}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "Y " << +c.y << " U " << +c.u << " V " << +c.v);
-    const std::uint8_t luma[4] = {c.y, c.y, c.y, c.y};
-    FrameConverter i420;
-    ASSERT_TRUE(i420.Setup({PixelFormat::kI420, 2, 2}));
-    const std::uint8_t* out = i420.Convert({{luma, &c.u, &c.v}, {2, 1, 1}});
-    ASSERT_NE(out, nullptr);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(PixelAt(out, 8, i % 2, i / 2), c.expected);
-  }
-}
-
-TEST(FrameConverterTest, Rgb16ExpansionsLeaveTheLowBitsZero) {
-  const struct {
-    PixelFormat format;
-    std::uint16_t value;
-    Bgra expected;
-  } cases[] = {
-      {PixelFormat::kRGB565, 0xFFFF, {248, 252, 248, 255}}, {PixelFormat::kRGB555, 0x7FFF, {248, 248, 248, 255}},
-      {PixelFormat::kRGB565, 0xF800, {0, 0, 248, 255}},     {PixelFormat::kRGB555, 0x8000, {0, 0, 0, 255}},
-  };
-  for (const auto& c : cases) {
-    FrameConverter converter;
-    ASSERT_TRUE(converter.Setup({c.format, 1, 1}));
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(c.value), static_cast<std::uint8_t>(c.value >> 8)};
-    const std::uint8_t* out = converter.Convert({{bytes}, {2}});
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(PixelAt(out, 4, 0, 0), c.expected) << std::hex << c.value;
-  }
-}
-
 // Luma bytes 0-7, Cb at 8 and 9, Cr at 10 and 11: each 2 x 2 block reads one Cb and one Cr.
 TEST(FrameConverterTest, I420FourByTwoReadsOneChromaPairPerBlock) {
   const std::uint8_t sample[12] = {16, 60, 100, 140, 180, 220, 235, 255, 90, 200, 240, 30};
@@ -84,7 +45,7 @@ TEST(FrameConverterTest, I420FourByTwoReadsOneChromaPairPerBlock) {
 // for YV12 that also compares OpenCV's own layout with the interleaving path.
 TEST(FrameConverterTest, RowPaddingNeverReachesThePicture) {
   for (PixelFormat format : kAllFormats) {
-    for (const auto& [w, h] : {std::pair{6, 4}, std::pair{7, 5}, std::pair{32, 18}}) {
+    for (const auto& [w, h] : {std::pair{7, 5}, std::pair{32, 18}}) {
       SCOPED_TRACE(testing::Message() << "format " << static_cast<int>(format) << ", " << w << " x " << h);
       const TestFrame compact(format, w, h, 0, 7), padded(format, w, h, 13, 7);
       FrameConverter a, b;
@@ -101,8 +62,7 @@ TEST(FrameConverterTest, RowPaddingNeverReachesThePicture) {
 // Odd sizes convert every pixel, each with OpenCV's arithmetic for its samples.
 TEST(FrameConverterTest, OpenCvFormatsConvertOddSizesFully) {
   for (PixelFormat format : {PixelFormat::kNV12, PixelFormat::kYV12}) {
-    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{1, 4}, std::pair{5, 1}, std::pair{7, 5}, std::pair{8, 3},
-                              std::pair{5, 8}, std::pair{33, 17}}) {
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{1, 4}, std::pair{5, 1}, std::pair{8, 3}, std::pair{33, 17}}) {
       SCOPED_TRACE(testing::Message() << "format " << static_cast<int>(format) << ", " << w << " x " << h);
       const TestFrame frame(format, w, h, 3, 11);
       FrameConverter converter;

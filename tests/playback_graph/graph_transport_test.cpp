@@ -53,10 +53,8 @@ TEST_F(TransportTest, PlayPauseAndTheMenuLoop) {
   EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kRunning);
   EXPECT_FALSE(graph->Paused());
   EXPECT_EQ(host.timers.size(), 2u);
-  graph->PauseIfPlaying();
+  graph->PauseIfPlaying();  // the menu opens while playing
   EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kPaused);
-  graph->TogglePlayPause();
-  EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kRunning);
 }
 
 TEST_F(TransportTest, SeeksLandOnTheKeyFrameBeforeTheTargetAndRun) {
@@ -68,9 +66,8 @@ TEST_F(TransportTest, SeeksLandOnTheKeyFrameBeforeTheTargetAndRun) {
     double lowSeconds, highSeconds;
   };
   const Step steps[] = {
-      {false, true, 10, 9.0, 11.5},   {false, true, 10, 18.0, 21.5}, {false, false, 10, 8.0, 11.5},
-      {false, true, 60, 27.0, 30.1},  {false, false, 60, 0.0, 1.5},  {true, false, 50, 14.0, 15.5},
-      {true, false, 0, 0.0, 0.6},
+      {false, true, 10, 9.0, 11.5}, {false, false, 10, 0.0, 1.5},  // back past the start stops there
+      {false, true, 60, 27.0, 30.1}, {true, false, 50, 14.0, 15.5},
   };
   for (const Step& step : steps) {
     if (step.percent) graph->SeekToPercent(step.amount);
@@ -87,6 +84,9 @@ TEST_F(TransportTest, SeeksLandOnTheKeyFrameBeforeTheTargetAndRun) {
 
 TEST_F(TransportTest, NothingHappensWithoutAGraph) {
   graph->TeardownGraph();
+  ClearLog();
+  graph->TeardownGraph();  // a second teardown finds nothing to report
+  EXPECT_TRUE(LogLines().empty());
   graph->SeekRelative(true, 10);
   graph->SeekToPercent(50);
   graph->TogglePlayPause();

@@ -12,145 +12,113 @@ constexpr Bgra kRed{0, 0, 255, 255};
 constexpr Bgra kBlue{255, 0, 0, 255};
 constexpr Bgra kBlack{0, 0, 0, 255};
 
-struct TargetCase {
-  StereoMode mode;
-  float dpi;
-  int textureWidth, textureHeight, viewCount;
-  PixelRect view0, view1;
-};
-
-class CreateTargetsTest : public FrameRendererTest, public ::testing::WithParamInterface<TargetCase> {};
-
-TEST_P(CreateTargetsTest, SizesTexturesAndCutsTheFrame) {
-  const TargetCase& c = GetParam();
-  screen.SelectStereoMode(c.mode);
-  auto renderer = MakeRenderer(c.dpi);
-  // The fourth byte of a BGRx frame is undefined: the views stay opaque whatever it holds.
-  ASSERT_TRUE(Draw(*renderer, TestFrame::Solid(1920, 1080, Bgra{0, 0, 255, 0})));
-
-  EXPECT_FALSE(screen.layoutChanged());
-  EXPECT_EQ(renderer->layoutSnapshot(), c.mode);
-  EXPECT_EQ(frames.viewCount, c.viewCount);
-  EXPECT_EQ(renderer->layout().source[0], c.view0);
-  EXPECT_EQ(renderer->layout().source[1], c.view1);
-  for (int b = 0; b < 2; ++b) {
-    for (int v = 0; v < 2; ++v) {
-      const FrameTexture& view = frames.views[b][v];
-      if (v < c.viewCount) {
-        EXPECT_NE(view.name, 0u);
-        EXPECT_EQ(view.width, c.textureWidth);
-        EXPECT_EQ(view.height, c.textureHeight);
-      } else {
-        EXPECT_EQ(view.name, 0u);
+// Each layout once; the 120 DPI rows also scale the textures.
+TEST_F(FrameRendererTest, TargetsSizeTheTexturesAndCutTheFrame) {
+  const struct {
+    StereoMode mode;
+    float dpi;
+    int textureWidth, textureHeight, viewCount;
+    PixelRect view0, view1;
+  } cases[] = {{StereoMode::Mono2D, 120, 2400, 1350, 1, {0, 0, 1920, 1080}, {}},
+               {StereoMode::SideBySide, 96, 960, 1080, 2, {0, 0, 960, 1080}, {961, 0, 1920, 1080}},
+               {StereoMode::OverUnder, 120, 2400, 675, 2, {0, 0, 1920, 540}, {0, 541, 1920, 1080}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.mode));
+    screen.SelectStereoMode(c.mode);
+    auto renderer = MakeRenderer(c.dpi);
+    // The fourth byte of a BGRx frame is undefined: the views stay opaque whatever it holds.
+    ASSERT_TRUE(Draw(*renderer, TestFrame::Solid(1920, 1080, Bgra{0, 0, 255, 0})));
+    EXPECT_FALSE(screen.layoutChanged());
+    EXPECT_EQ(renderer->layoutSnapshot(), c.mode);
+    EXPECT_EQ(frames.viewCount, c.viewCount);
+    EXPECT_EQ(renderer->layout().source[0], c.view0);
+    EXPECT_EQ(renderer->layout().source[1], c.view1);
+    for (int b = 0; b < 2; ++b) {
+      for (int v = 0; v < 2; ++v) {
+        const FrameTexture& view = frames.views[b][v];
+        EXPECT_EQ(view.name != 0, v < c.viewCount);
+        if (v < c.viewCount) {
+          EXPECT_EQ(std::pair(view.width, view.height), std::pair(c.textureWidth, c.textureHeight));
+        }
+        EXPECT_EQ(frames.frameTextures[b][v].name, frames.views[b][c.viewCount == 1 ? 0 : v].name);
       }
-      EXPECT_EQ(frames.frameTextures[b][v].name, frames.views[b][c.viewCount == 1 ? 0 : v].name);
+    }
+    // The picture fills the texture on the flat screen.
+    EXPECT_EQ(renderer->destination(), (RectF{0, 0, c.textureWidth * 96 / c.dpi, c.textureHeight * 96 / c.dpi}));
+    const auto pixels = ReadFront(c.viewCount - 1);
+    EXPECT_EQ(PixelAt(pixels, c.textureWidth, c.textureWidth / 2, c.textureHeight / 2), kRed);
+  }
+}
+
+// Bars only on screens of their own shape (top and bottom, or left and right), none
+// when the picture already fits or the screen takes any shape; the bars are black.
+TEST_F(FrameRendererTest, BarsFitThePictureOnlyOnScreensOfTheirOwnShape) {
+  const struct {
+    ScreenType screenType;
+    StereoMode mode;
+    Video3DType type;
+    int width, height;
+    RectF destination;
+  } cases[] = {
+      {ScreenType::Dome, StereoMode::SideBySide, Video3DType::HalfHalf, 1920, 1080, {0, 270, 960, 810}},
+      {ScreenType::Spherical, StereoMode::OverUnder, Video3DType::HalfHalf, 1920, 1080, {480, 0, 1440, 540}},
+      {ScreenType::Dome, StereoMode::Mono2D, Video3DType::HalfHalf, 1920, 1080, {0, 0, 1920, 1080}},
+      {ScreenType::Panoramic360, StereoMode::SideBySide, Video3DType::FullFull, 3840, 1080, {0, 0, 1920, 1080}},
+      {ScreenType::Flat, StereoMode::SideBySide, Video3DType::HalfHalf, 1920, 1080, {0, 0, 960, 1080}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.screenType));
+    screen.SelectScreenType(c.screenType);
+    screen.SelectStereoMode(c.mode);
+    screen.SetVideo3DType(c.type);
+    auto renderer = MakeRenderer();
+    ASSERT_TRUE(Draw(*renderer, TestFrame::Solid(c.width, c.height, kRed)));
+    EXPECT_EQ(renderer->destination(), c.destination);
+    const FrameTexture& view = frames.frameTextures[frames.frontBuffer.load()][0];
+    const auto pixels = ReadFront(0);
+    const int barRows = static_cast<int>(c.destination.top);
+    EXPECT_EQ(PixelAt(pixels, view.width, view.width / 2, view.height / 2), kRed);
+    if (barRows > 0) {
+      EXPECT_EQ(PixelAt(pixels, view.width, view.width / 2, barRows - 1), kBlack);
+      EXPECT_EQ(PixelAt(pixels, view.width, view.width / 2, barRows), kRed);
+      EXPECT_EQ(PixelAt(pixels, view.width, view.width / 2, view.height - barRows), kBlack);
     }
   }
-  // The picture fills the texture on the flat screen.
-  EXPECT_EQ(renderer->destination(), (RectF{0, 0, c.textureWidth * 96 / c.dpi, c.textureHeight * 96 / c.dpi}));
-  const auto pixels = ReadFront(c.viewCount - 1);
-  EXPECT_EQ(PixelAt(pixels, c.textureWidth, c.textureWidth / 2, c.textureHeight / 2), kRed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, CreateTargetsTest,
-    ::testing::Values(TargetCase{StereoMode::Mono2D, 96, 1920, 1080, 1, {0, 0, 1920, 1080}, {}},
-                      TargetCase{StereoMode::SideBySide, 96, 960, 1080, 2, {0, 0, 960, 1080}, {961, 0, 1920, 1080}},
-                      TargetCase{StereoMode::OverUnder, 96, 1920, 540, 2, {0, 0, 1920, 540}, {0, 541, 1920, 1080}},
-                      TargetCase{StereoMode::Mono2D, 120, 2400, 1350, 1, {0, 0, 1920, 1080}, {}},
-                      TargetCase{StereoMode::SideBySide, 120, 1200, 1350, 2, {0, 0, 960, 1080}, {961, 0, 1920, 1080}},
-                      TargetCase{StereoMode::OverUnder, 120, 2400, 675, 2, {0, 0, 1920, 540}, {0, 541, 1920, 1080}}));
-
-struct BarsCase {
-  ScreenType screenType;
-  StereoMode mode;
-  Video3DType type;
-  int width, height;
-  RectF destination;
-};
-
-class BarsTest : public FrameRendererTest, public ::testing::WithParamInterface<BarsCase> {};
-
-TEST_P(BarsTest, FitsThePictureOnlyOnScreensOfTheirOwnShape) {
-  const BarsCase& c = GetParam();
-  screen.SelectScreenType(c.screenType);
-  screen.SelectStereoMode(c.mode);
-  screen.SetVideo3DType(c.type);
-  auto renderer = MakeRenderer();
-  ASSERT_TRUE(Draw(*renderer, TestFrame::Solid(c.width, c.height, kRed)));
-  EXPECT_EQ(renderer->destination(), c.destination);
-
-  // The bars are black, the picture is between them.
-  const FrameTexture& view = frames.frameTextures[frames.frontBuffer.load()][0];
-  const auto pixels = ReadFront(0);
-  const int barRows = static_cast<int>(c.destination.top);
-  EXPECT_EQ(PixelAt(pixels, view.width, view.width / 2, view.height / 2), kRed);
-  if (barRows > 0) {
-    EXPECT_EQ(PixelAt(pixels, view.width, view.width / 2, barRows - 1), kBlack);
-    EXPECT_EQ(PixelAt(pixels, view.width, view.width / 2, barRows), kRed);
-    EXPECT_EQ(PixelAt(pixels, view.width, view.width / 2, view.height - barRows), kBlack);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Screens, BarsTest,
-    ::testing::Values(
-        BarsCase{ScreenType::Dome, StereoMode::SideBySide, Video3DType::HalfHalf, 1920, 1080, {0, 270, 960, 810}},
-        BarsCase{ScreenType::Spherical, StereoMode::OverUnder, Video3DType::HalfHalf, 1920, 1080, {480, 0, 1440, 540}},
-        BarsCase{ScreenType::Dome, StereoMode::Mono2D, Video3DType::HalfHalf, 1920, 1080, {0, 0, 1920, 1080}},
-        BarsCase{
-            ScreenType::Panoramic360, StereoMode::SideBySide, Video3DType::FullFull, 3840, 1080, {0, 0, 1920, 1080}},
-        BarsCase{ScreenType::Flat, StereoMode::SideBySide, Video3DType::HalfHalf, 1920, 1080, {0, 0, 960, 1080}},
-        BarsCase{
-            ScreenType::Panoramic180, StereoMode::OverUnder, Video3DType::HalfHalf, 1920, 1080, {0, 0, 1920, 540}}));
-
-struct FlipCase {
-  bool bottomUp;
-  float dpi;
-};
-
-class FlipTest : public FrameRendererTest, public ::testing::WithParamInterface<FlipCase> {};
-
-TEST_P(FlipTest, MirrorsOnlyBottomUpFrames) {
-  const FlipCase& c = GetParam();
-  auto renderer = MakeRenderer(c.dpi);
+// A bottom-up frame drawn scaled is mirrored too (the pixel-exact case is below).
+TEST_F(FrameRendererTest, MirrorsBottomUpFramesWhenScaled) {
+  auto renderer = MakeRenderer(120);
   // Stored rows: the first half red, the second blue.
-  const auto frame = TestFrame::Make(64, 32, c.bottomUp, [](int, int y) { return y < 16 ? kRed : kBlue; });
-  ASSERT_TRUE(Draw(*renderer, frame));
-  EXPECT_EQ(renderer->flipped(), c.bottomUp);
-
+  ASSERT_TRUE(Draw(*renderer, TestFrame::Make(64, 32, true, [](int, int y) { return y < 16 ? kRed : kBlue; })));
+  EXPECT_TRUE(renderer->flipped());
   const FrameTexture& view = frames.frameTextures[frames.frontBuffer.load()][0];
   const auto pixels = ReadFront(0);
-  const Bgra top = c.bottomUp ? kBlue : kRed;
-  const Bgra bottom = c.bottomUp ? kRed : kBlue;
   for (int x : {0, view.width - 1}) {
-    EXPECT_EQ(PixelAt(pixels, view.width, x, 0), top);
-    EXPECT_EQ(PixelAt(pixels, view.width, x, view.height - 1), bottom);
+    EXPECT_EQ(PixelAt(pixels, view.width, x, 0), kBlue);
+    EXPECT_EQ(PixelAt(pixels, view.width, x, view.height - 1), kRed);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(RowOrders, FlipTest,
-                         ::testing::Values(FlipCase{false, 96}, FlipCase{true, 96}, FlipCase{true, 120},
-                                           FlipCase{false, 120}));
-
-// A mono frame at 96 DPI lands in its view byte for byte, whichever way it gets there.
+// A mono frame at 96 DPI lands in its view byte for byte, whichever way it gets there:
+// copied straight, drawn (under the debug text), or mirrored from bottom-up rows.
 TEST_F(FrameRendererTest, MonoFramesArrivePixelForPixel) {
   const auto gradient = [](int x, int y) {
     return Bgra{static_cast<std::uint8_t>(x * 4), static_cast<std::uint8_t>(y * 8), static_cast<std::uint8_t>(x + y), 0};
   };
   constexpr int kW = 640, kH = 480;
-  const auto frame = TestFrame::Make(kW, kH, false, gradient);
-  for (bool debugText : {false, true}) {
+  for (const auto& [debugText, bottomUp] : {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+    SCOPED_TRACE(debugText ? "drawn" : bottomUp ? "bottom-up" : "copied");
     showDebugInfo = debugText;
     auto renderer = MakeRenderer();
-    ASSERT_TRUE(Draw(*renderer, frame));
+    ASSERT_TRUE(Draw(*renderer, TestFrame::Make(kW, kH, bottomUp, gradient)));
+    EXPECT_EQ(renderer->flipped(), bottomUp);
     const auto pixels = ReadFront(0);
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x) {
         if (debugText && y < kH - 40) continue;  // the text's rows
-        Bgra expected = gradient(x, y);
+        Bgra expected = gradient(x, bottomUp ? kH - 1 - y : y);
         expected[3] = 255;
-        ASSERT_EQ(PixelAt(pixels, kW, x, y), expected) << x << ", " << y << (debugText ? " drawn" : " copied");
+        ASSERT_EQ(PixelAt(pixels, kW, x, y), expected) << x << ", " << y;
       }
   }
 }

@@ -58,11 +58,9 @@ TEST_F(ScreenStateTest, PositionAndScalePerScreenType) {
     bool carriesAspect;
   } rows[] = {
       {ScreenType::Flat, -10.0f, {a, 1, 1}, true},
-      {ScreenType::Curved, -10.0f, {a, 1, 1}, true},
       {ScreenType::Panoramic180, -4.0f, {1, 0.5625f, 1}, true},
       {ScreenType::PanoramicDish180, -6.4f, {1, 0.5625f, 1}, true},
       {ScreenType::Dome, 0.5f, {1, 1, 1}, false},
-      {ScreenType::Panoramic360, -0.5f, {1, 1, 1}, false},
       {ScreenType::Spherical, -0.5f, {1, 1, 1}, false},
       {static_cast<ScreenType>(9), -10.0f, {a, 1, 1}, true},
   };

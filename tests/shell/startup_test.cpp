@@ -6,6 +6,7 @@
 
 #include "app/log/g2log.h"
 #include "app/shell/quela_singleton.h"
+#include "app/shell/system_info.h"
 #include "tests/shell/fake_shell_parts.h"
 
 namespace quela {
@@ -116,19 +117,24 @@ INSTANTIATE_TEST_SUITE_P(
                     "Quela - CoRegisterPSClsid()", "Failed to register instance of render filter"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.step); });
 
-TEST_F(StartupTest, SimulatedHeadsetComesFromTheCommandLineOverTheSettings) {
+// The command line's simulated headset wins over the settings; after shutdown lines no longer reach the log.
+TEST_F(StartupTest, SimulatedHeadsetFromTheCommandLineAndNoLinesAfterShutdown) {
   ShellSettings settings;
   settings.options.hmd = HmdChoice::kSimulated;
   queue_.Post(Msg{WM_QUIT, 0, 0});
   RunApp(settings);
   EXPECT_EQ(parts_.calls.front(), "CreateHMD(simulated)");
-}
-
-TEST_F(StartupTest, LinesAfterShutdownDoNotReachTheLog) {
-  queue_.Post(Msg{WM_QUIT, 0, 0});
-  RunApp();
   LOG(INFO) << "after shutdown";
   EXPECT_FALSE(Logged("INFO after shutdown"));
+}
+
+TEST(SystemInfoTest, PrettyNameIsUnquotedAndOptional) {
+  EXPECT_EQ(PrettyNameFromOsRelease("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
+            "Debian GNU/Linux 12 (bookworm)");
+  EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME=Arch"), "Arch");
+  EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME='Single'\n"), "Single");
+  EXPECT_EQ(PrettyNameFromOsRelease("NAME=x\nXPRETTY_NAME=\"no\"\n"), "");
+  EXPECT_EQ(ProductVersionText(), "0.1.0");
 }
 
 }  // namespace

@@ -52,13 +52,6 @@ TEST(ToolkitMath, CompositionOrder) {
              "roll, pitch, yaw");
 }
 
-// The room's light directions: the default rig turned half a turn about Y.
-TEST(ToolkitMath, HalfTurnAboutYMirrorsXAndZ) {
-  const Quaternion half{0, 1, 0, 0};
-  ExpectNear(Vector3::Transform({-0.5265408f, -0.5735765f, -0.6275069f}, half),
-             {0.5265408f, -0.5735765f, 0.6275069f}, "light 0");
-}
-
 TEST(ToolkitMath, LookAtPutsTheTargetOnTheNegativeZAxis) {
   const Vector3 eye{3, 2, 5}, target{-1, 2, 1};
   const Matrix view = Matrix::CreateLookAt(eye, target, {0, 1, 0});
@@ -71,7 +64,7 @@ TEST(ToolkitMath, LookAtPutsTheTargetOnTheNegativeZAxis) {
 TEST(ToolkitMath, PerspectiveMapsNearAndFarToZeroAndOne) {
   struct Row {
     float fov, aspect, nearZ, farZ;
-  } rows[] = {{kPi / 2, 1, 0.1f, 100}, {1.0f, 16.0f / 9, 1, 10}, {0.5f, 0.5f, 0.01f, 1000}};
+  } rows[] = {{kPi / 2, 1, 0.1f, 100}, {0.5f, 16.0f / 9, 0.01f, 1000}};
   for (const Row& r : rows) {
     const Matrix proj = Matrix::CreatePerspectiveFieldOfView(r.fov, r.aspect, r.nearZ, r.farZ);
     EXPECT_NEAR(Vector3::Transform({0, 0, -r.nearZ}, proj).z, 0, 1e-5f);

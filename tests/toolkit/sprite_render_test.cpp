@@ -30,7 +30,9 @@ SpriteFontData TinyFont() {
 
 struct Box {
   int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;  // right, bottom exclusive
+  friend bool operator==(const Box&, const Box&) = default;
 };
+void PrintTo(const Box& b, std::ostream* os) { *os << b.left << "," << b.top << " - " << b.right << "," << b.bottom; }
 
 class SpriteRender : public GlTest {
  protected:
@@ -58,11 +60,7 @@ TEST_P(SpriteRender, SpritesLandInViewportPixels) {
   batch_.Begin();
   batch_.Draw(red, Rect{2, 3, 6, 5});
   batch_.End();
-  const Box box = Painted();
-  EXPECT_EQ(box.left, 18);
-  EXPECT_EQ(box.top, 11);
-  EXPECT_EQ(box.right, 22);
-  EXPECT_EQ(box.bottom, 13);
+  EXPECT_EQ(Painted(), (Box{18, 11, 22, 13}));
 }
 
 TEST_P(SpriteRender, SortModesOrderTheSpritesAndBatchByTexture) {
@@ -119,11 +117,9 @@ TEST_P(SpriteRender, TextAppearsWhereMeasureStringSays) {
     batch_.End();
     EXPECT_EQ(batch_.drawCallsInLastEnd(), 1u) << r.text;
     const Vector2 size = font.MeasureString(r.text) * r.scale;
-    const Box box = Painted();
-    EXPECT_EQ(box.left, static_cast<int>(r.position.x)) << r.text;
-    EXPECT_EQ(box.top, static_cast<int>(r.position.y)) << r.text;
-    EXPECT_EQ(box.right, static_cast<int>(r.position.x + size.x)) << r.text;
-    EXPECT_EQ(box.bottom, static_cast<int>(r.position.y + size.y)) << r.text;
+    EXPECT_EQ(Painted(), (Box{static_cast<int>(r.position.x), static_cast<int>(r.position.y),
+                              static_cast<int>(r.position.x + size.x), static_cast<int>(r.position.y + size.y)}))
+        << r.text;
   }
 }
 

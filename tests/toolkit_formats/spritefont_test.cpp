@@ -79,16 +79,12 @@ TEST(SpriteFontRoundTrip, ReadsBackExactlyWhatWasWritten) {
   const SpriteFontData font = SampleFont();
   const Bytes bytes = WriteSpriteFont(font);
   ASSERT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "DXTKfont");
-  const SpriteFontData read = Read(bytes);
-  EXPECT_EQ(read, font);
-  EXPECT_EQ(WriteSpriteFont(read), bytes);
-}
+  EXPECT_EQ(Read(bytes), font);
+  EXPECT_EQ(WriteSpriteFont(Read(bytes)), bytes);
 
-TEST(SpriteFontRoundTrip, FileHelpers) {
   const test::TempDir dir;
-  const Bytes bytes = WriteSpriteFont(SampleFont());
   const auto path = dir.Write("font.spritefont", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  EXPECT_EQ(ReadSpriteFontFile(path.string()), SampleFont());
+  EXPECT_EQ(ReadSpriteFontFile(path.string()), font);
   std::filesystem::remove(path);
   try {
     ReadSpriteFontFile(path.string());
@@ -141,23 +137,16 @@ Bytes Bc2Block(std::uint16_t c0, std::uint16_t c1, std::uint32_t indices, std::u
   return b;
 }
 
-TEST(SpriteFontTexture, Bc2ExplicitAlphaAndFourColours) {
+TEST(SpriteFontTexture, Bc2ExplicitAlphaAndAlwaysFourColours) {
   // Alpha nibble of pixel i = i; colour index of pixel i = i % 4; red and blue.
-  const Bytes rgba =
-      Read(Encode(WithTexture(4, 4, 74, 16, 1, Bc2Block(0xF800, 0x001F, 0xE4E4E4E4u, 0xFEDCBA9876543210ull)))).rgba;
+  Bytes rgba = Read(Encode(WithTexture(4, 4, 74, 16, 1, Bc2Block(0xF800, 0x001F, 0xE4E4E4E4u, 0xFEDCBA9876543210ull)))).rgba;
   const std::uint8_t colours[4][3] = {{255, 0, 0}, {0, 0, 255}, {170, 0, 85}, {85, 0, 170}};
   for (int i = 0; i < 16; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(rgba[i * 4 + 0], colours[i % 4][0]);
-    EXPECT_EQ(rgba[i * 4 + 1], colours[i % 4][1]);
-    EXPECT_EQ(rgba[i * 4 + 2], colours[i % 4][2]);
-    EXPECT_EQ(rgba[i * 4 + 3], i * 17);
+    EXPECT_EQ((Bytes(rgba.begin() + i * 4, rgba.begin() + i * 4 + 4)),
+              (Bytes{colours[i % 4][0], colours[i % 4][1], colours[i % 4][2], static_cast<std::uint8_t>(i * 17)})) << i;
   }
-}
-
-TEST(SpriteFontTexture, Bc2IsAlwaysFourColourModeEvenWhenC0IsNotAboveC1) {
   // c0 = black <= c1 = white: BC1 would make index 3 transparent black.
-  const Bytes rgba = Read(Encode(WithTexture(4, 4, 74, 16, 1, Bc2Block(0x0000, 0xFFFF, 0xAAAAFFFFu, ~0ull)))).rgba;
+  rgba = Read(Encode(WithTexture(4, 4, 74, 16, 1, Bc2Block(0x0000, 0xFFFF, 0xAAAAFFFFu, ~0ull)))).rgba;
   EXPECT_EQ((Bytes(rgba.begin(), rgba.begin() + 4)), (Bytes{170, 170, 170, 255}));     // index 3
   EXPECT_EQ((Bytes(rgba.begin() + 32, rgba.begin() + 36)), (Bytes{85, 85, 85, 255}));  // index 2
 }
@@ -203,20 +192,15 @@ const HostileRow kHostileRows[] = {
     {"bad magic", [](FontFields& s) { s.magic = "DXTKfonx"; }, "magic"},
     {"zero glyphs", [](FontFields& s) { s.glyphs.clear(); }, "glyph count is 0"},
     {"huge glyph count", [](FontFields& s) { s.glyphCount = 0xFFFFFFFF; }, "glyphs: 4294967295 x 32"},
-    {"glyph count past the data", [](FontFields& s) { s.glyphCount = 100; }, "glyphs: 100 x 32"},
     {"unsorted glyphs", [](FontFields& s) { std::swap(s.glyphs[0], s.glyphs[1]); }, "glyph 1 (U+0041): glyphs not sorted by character (after U+0042)"},
     {"duplicate character", [](FontFields& s) { s.glyphs[1].character = 'A'; }, "glyph 1 (U+0041): duplicate character"},
     {"negative left", [](FontFields& s) { s.glyphs[0].left = -1; }, "glyph 0 (U+0041): rectangle (-1, 0)-(4, 8) is negative"},
-    {"negative rectangle", [](FontFields& s) { s.glyphs[0].left = s.glyphs[0].top = s.glyphs[0].right = s.glyphs[0].bottom = -5; }, "rectangle (-5, -5)-(-5, -5) is negative"},
     {"inverted rectangle", [](FontFields& s) { s.glyphs[1].right = 3; }, "glyph 1 (U+0042): rectangle (4, 0)-(3, 8) is inverted"},
     {"rectangle past the texture", [](FontFields& s) { s.glyphs[1].bottom = 9; }, "not inside the 8x8 texture"},
-    {"huge rectangle", [](FontFields& s) { s.glyphs[1].right = 0x7FFFFFFF; }, "not inside"},
     {"NaN advance", [](FontFields& s) { s.glyphs[0].xAdvance = std::numeric_limits<float>::quiet_NaN(); }, "not a finite number"},
-    {"infinite line spacing", [](FontFields& s) { s.lineSpacing = std::numeric_limits<float>::infinity(); }, "line spacing: not a finite number"},
     {"default character missing", [](FontFields& s) { s.defaultCharacter = 'Z'; }, "default character U+005A has no glyph"},
     {"unknown format", [](FontFields& s) { s.format = 87; }, "texture format 87 not supported"},
     {"zero width", [](FontFields& s) { s.width = 0; }, "texture size 0x8 outside 1..16384"},
-    {"huge height", [](FontFields& s) { s.height = 0x40000000; }, "outside 1..16384"},
     {"stride too small", [](FontFields& s) { s.stride = 31; }, "texture stride 31 smaller than a row (32 bytes)"},
     {"stride too small for 4-bit", [](FontFields& s) { s.format = 115, s.stride = 15; }, "smaller than a row (16 bytes)"},
     {"rows differ from height", [](FontFields& s) { s.rows = 7; }, "texture rows 7, expected 8"},
@@ -231,10 +215,9 @@ TEST(SpriteFontMalformed, TableOfRejections) {
     SCOPED_TRACE(row.label);
     FontFields s;
     row.edit(s);
-    const Bytes bytes = Encode(s);
     test::AllocationProbe probe;
     try {
-      Read(bytes);
+      Read(Encode(s));
       ADD_FAILURE() << "accepted";
     } catch (const FormatError& e) {
       EXPECT_EQ(std::string(e.what()).rfind("test.spritefont: ", 0), 0u) << e.what();
@@ -288,9 +271,7 @@ TEST(SpriteFontLayout, PlacesGlyphs) {
   const std::vector<Placed> twoLines = {{'A', 1, 2}, {'A', 1, 12}};
   const Row rows[] = {
       {"offsets and widths", 0, "AB", {{'A', 1, 2}, {'B', 5, 0}}},
-      {"negative XOffset clamped at line start", 0, "B", {{'B', 0, 0}}},
       {"clamped only at line start", 0, "A\nBB", {{'A', 1, 2}, {'B', 0, 10}, {'B', 2, 10}}},
-      {"newline", 0, "A\nA", twoLines},
       {"CR LF", 0, "A\r\nA", twoLines},
       {"carriage returns ignored", 0, "\rA\r\n\rA\r", twoLines},
       {"empty line", 0, "A\n\nA", {{'A', 1, 2}, {'A', 1, 22}}},
@@ -337,25 +318,11 @@ TEST(SpriteFontLayout, MeasureString) {
   using Size = std::array<float, 2>;
   EXPECT_EQ(layout.MeasureString(""), (Size{0, 0}));
   EXPECT_EQ(layout.MeasureString(" "), (Size{0, 0}));
-  EXPECT_EQ(layout.MeasureString("\n\n"), (Size{0, 0}));
   EXPECT_EQ(layout.MeasureString("A"), (Size{6, 10}));     // x 1 + width 5; max(8 + 2, 10)
   EXPECT_EQ(layout.MeasureString("AB"), (Size{9, 12}));    // B: 5 + 4; height 12 > line spacing
   EXPECT_EQ(layout.MeasureString("A "), (Size{6, 10}));    // trailing space not drawn
-  EXPECT_EQ(layout.MeasureString("AB\nA"), (Size{9, 20}));  // second line: 10 + max(10, 10)
   EXPECT_EQ(layout.MeasureString("A\nAB"), (Size{9, 22}));  // 10 + 12
   EXPECT_EQ(layout.MeasureString("A\r\n\nA"), (Size{6, 30}));
-}
-
-TEST(SpriteFontLayout, DrawnGlyphsLieInsideTheMeasuredBox) {
-  const SpriteFontData font = LayoutFont('?');
-  const SpriteFontLayout layout(font);
-  for (std::string_view text : {"AB\nBA", "A\xC3\xA9?\n\n B", "\xE3\x80\x80Z\r\nAAA"}) {
-    const auto size = layout.MeasureString(text);
-    layout.ForEachGlyph(text, [&](const Glyph& g, float x, float y) {
-      EXPECT_LE(x + static_cast<float>(g.right - g.left), size[0]) << text;
-      EXPECT_LE(y + static_cast<float>(g.bottom - g.top), size[1]) << text;
-    });
-  }
 }
 
 }  // namespace

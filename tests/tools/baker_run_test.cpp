@@ -19,6 +19,8 @@ struct RunResult {
   std::string output;
 };
 
+// Runs the baker as the build does: output folder, shader source, font face.
+
 RunResult RunBaker(const std::filesystem::path& outputDir, const std::string& lambertSource) {
   const std::string command = std::string("'") + QUELA_BAKER_PATH + "' '" + outputDir.string() + "' '" + lambertSource +
                               "' '" + QUELA_ITALIC_FACE + "' 2>&1";
@@ -36,9 +38,7 @@ TEST(BakerRun, WritesEveryAssetReadably) {
   const RunResult run = RunBaker(dir.path(), QUELA_LAMBERT_SOURCE);
   ASSERT_EQ(run.exitCode, 0) << run.output;
 
-  const auto recipes = AssetRecipes({});
-  EXPECT_EQ(recipes.size(), 7u + 8u + 2u);
-  for (const AssetRecipe& recipe : recipes) {
+  for (const AssetRecipe& recipe : AssetRecipes({})) {
     const std::filesystem::path file = dir.path() / recipe.path;
     ASSERT_TRUE(std::filesystem::exists(file)) << recipe.path;
     if (file.extension() == ".cmo") {

@@ -48,6 +48,18 @@ toolkit::CmoMesh Load(GuiModel model) { return RoundTrip(BuildGuiModel(model)); 
 
 const PartCase& Part(GuiModel model) { return kParts[static_cast<int>(model)]; }
 
+// Nearest (or farthest) vertex of the part from its centre, as drawn.
+float FromCentre(GuiModel model, bool farthest) {
+  float best = farthest ? 0 : 1e9f;
+  const toolkit::CmoMesh mesh = Load(model);
+  for (const auto& v : mesh.vertexBuffers[0]) {
+    const float d = Length(Drawn(Part(model), PositionOf(v)));
+    best = farthest ? std::max(best, d) : std::min(best, d);
+  }
+  return best;
+}
+float FarthestFromCentre(GuiModel model) { return FromCentre(model, true); }
+
 class GuiPart : public ::testing::TestWithParam<PartCase> {
  protected:
   toolkit::CmoMesh mesh_ = Load(GetParam().model);
@@ -89,8 +101,7 @@ TEST_P(GuiPart, HitSphereCoversWhatIsDrawn) {
   if (GetParam().hitScale == 0) GTEST_SKIP() << "never hit-tested";
   // The GUI centres the sphere on the draw position and scales the stored radius.
   const float hitRadius = mesh_.extents.radius * GetParam().hitScale;
-  float farthest = 0;
-  for (const auto& v : mesh_.vertexBuffers[0]) farthest = std::max(farthest, Length(Drawn(GetParam(), PositionOf(v))));
+  const float farthest = FarthestFromCentre(GetParam().model);
   EXPECT_LE(farthest, hitRadius * 1.001f);
   EXPECT_GT(farthest, hitRadius * 0.8f) << "the hit sphere reaches far beyond the part";
 }
@@ -100,18 +111,8 @@ INSTANTIATE_TEST_SUITE_P(Panel, GuiPart, ::testing::ValuesIn(kParts), [](const a
   return name.substr(0, name.find('.'));
 });
 
-float FarthestFromCentre(GuiModel model) {
-  const toolkit::CmoMesh mesh = Load(model);
-  float farthest = 0;
-  for (const auto& v : mesh.vertexBuffers[0]) farthest = std::max(farthest, Length(Drawn(Part(model), PositionOf(v))));
-  return farthest;
-}
-
 TEST(GuiLayout, PlayAndPauseSitInsideTheRing) {
-  const toolkit::CmoMesh ring = Load(GuiModel::Surround);
-  float hole = 1e9f;
-  for (const auto& v : ring.vertexBuffers[0])
-    hole = std::min(hole, Length(Drawn(Part(GuiModel::Surround), PositionOf(v))));
+  const float hole = FromCentre(GuiModel::Surround, false);
   EXPECT_LT(FarthestFromCentre(GuiModel::Play), hole);
   EXPECT_LT(FarthestFromCentre(GuiModel::Pause), hole);
 }

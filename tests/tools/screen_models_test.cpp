@@ -1,10 +1,12 @@
 #include "tools/screen_models.h"
+#include "tools/mesh_builder.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 
 #include "tests/tools/model_checks.h"
@@ -53,8 +55,7 @@ TEST_P(ScreenModel, HasTheRendererFileNameAndSoundData) {
   EXPECT_EQ(kScreenModels[static_cast<int>(GetParam().type)].fileName, GetParam().fileName);
   ExpectWellFormed(mesh_);
   // The video is multiplied by the material: any tint or alpha would show on it.
-  const auto& diffuse = mesh_.materials[0].diffuse;
-  EXPECT_EQ(diffuse, (std::array<float, 4>{1, 1, 1, 1}));
+  EXPECT_EQ(mesh_.materials[0].diffuse, (std::array<float, 4>{1, 1, 1, 1}));
 }
 
 TEST_P(ScreenModel, FacesTheViewerAtItsDefaultPosition) {
@@ -85,13 +86,11 @@ TEST_P(ScreenModel, ShowsThePictureUprightAndUnmirrored) {
   }
   EXPECT_GT(judged, static_cast<int>(mesh_.indexBuffers[0].size() / 3 / 2));
 
-  float lo[2] = {1, 1}, hi[2] = {0, 0};
+  // The whole picture is shown: texture coordinates span 0..1 both ways.
+  std::array<float, 4> span{1, 1, 0, 0};  // min u, min v, max u, max v
   for (const auto& v : mesh_.vertexBuffers[0])
-    for (int k = 0; k < 2; ++k) lo[k] = std::min(lo[k], v.texcoord[k]), hi[k] = std::max(hi[k], v.texcoord[k]);
-  EXPECT_EQ(lo[0], 0);
-  EXPECT_EQ(lo[1], 0);
-  EXPECT_EQ(hi[0], 1);
-  EXPECT_EQ(hi[1], 1);
+    for (int k = 0; k < 2; ++k) span[k] = std::min(span[k], v.texcoord[k]), span[k + 2] = std::max(span[k + 2], v.texcoord[k]);
+  EXPECT_EQ(span, (std::array<float, 4>{0, 0, 1, 1}));
 }
 
 TEST_P(ScreenModel, FramedScreensFitInOneEyesView) {
@@ -103,6 +102,12 @@ TEST_P(ScreenModel, FramedScreensFitInOneEyesView) {
   }
   EXPECT_LT(halfWidth, GetParam().maxHalfWidth);
   EXPECT_GT(halfWidth, GetParam().maxHalfWidth / 2) << "too small to watch comfortably";
+}
+
+TEST(MeshBuilder, RefusesMoreVerticesThanSixteenBitIndicesReach) {
+  MeshBuilder builder;
+  builder.AddSurface([](float u, float v) { return SurfacePoint{{u, -v, 0}, {0, 0, 1}}; }, 256, 256);
+  EXPECT_THROW(builder.Build("big", "big", {}), std::length_error);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllScreens, ScreenModel, ::testing::ValuesIn(kCases),
