@@ -1,6 +1,6 @@
 // Conversion time per frame: our converters beside libyuv and OpenCV on the same
 // frames, and the table arithmetic written plainly. ./playback_convert_bench
-// All times are wall-clock: OpenCV (and so our NV12 and YV12 paths) use worker threads.
+// All times are wall-clock; OpenCV runs on its worker threads as well as on one.
 #include <benchmark/benchmark.h>
 #include <libyuv/convert_argb.h>
 #include <libyuv/planar_functions.h>
@@ -13,7 +13,7 @@
 
 #include "playback/convert/convert_kernels.h"
 #include "playback/convert/frame_converter.h"
-#include "playback/convert/yuv_tables.h"
+#include "bench/playback_convert/yuv_tables.h"
 
 namespace quela {
 namespace {

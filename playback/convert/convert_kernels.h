@@ -9,10 +9,17 @@
 namespace quela {
 
 struct ConvertKernels {
+  using Planar420Kernel = void (*)(const std::uint8_t* y, std::ptrdiff_t yStride, const std::uint8_t* u,
+                             std::ptrdiff_t uStride, const std::uint8_t* v, std::ptrdiff_t vStride, std::uint8_t* dst,
+                             std::ptrdiff_t dstStride, int width, int height);
   // 4:2:0 planes; chroma row r/2 and column x/2 serve luma row r, column x.
-  void (*planar420)(const std::uint8_t* y, std::ptrdiff_t yStride, const std::uint8_t* u, std::ptrdiff_t uStride,
-                    const std::uint8_t* v, std::ptrdiff_t vStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
-                    int width, int height);
+  // The table arithmetic, and OpenCV's (yuv_arithmetic.h).
+  Planar420Kernel planar420;
+  Planar420Kernel planar420OpenCv;
+  // 4:2:0 with U, V pairs interleaved in one plane (NV12), OpenCV's arithmetic.
+  void (*semiPlanar420OpenCv)(const std::uint8_t* y, std::ptrdiff_t yStride, const std::uint8_t* uv,
+                              std::ptrdiff_t uvStride, std::uint8_t* dst, std::ptrdiff_t dstStride, int width,
+                              int height);
   // Y0 U Y1 V; an odd width reads its last pair's U and V and leaves its Y1.
   void (*packed422)(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
                     int width, int height);

@@ -24,6 +24,8 @@ struct Avx2Ops {
   static V Greater(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
   static V ShiftLeft(V a, int bits) { return _mm256_slli_epi16(a, bits); }
   static V ShiftRight(V a, int bits) { return _mm256_srli_epi16(a, bits); }
+  static V ShiftRightSigned(V a, int bits) { return _mm256_srai_epi16(a, bits); }
+  static V SubSaturate(V a, V b) { return _mm256_subs_epu16(a, b); }
 
   static V LoadLuma(const std::uint8_t* p) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -33,6 +35,17 @@ struct Avx2Ops {
   static V LoadChroma(const std::uint8_t* p) {
     const __m128i order = _mm_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, 2, 3, 6, 7, 10, 11, 14, 15);
     return _mm256_cvtepu8_epi16(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), order));
+  }
+  // Sixteen U, V pairs, for pixels 0-31: the U and the V in LoadChroma's order.
+  static void LoadChromaPairs(const std::uint8_t* p, V& u, V& v) {
+    // Within each lane, U and V of pairs 0, 1, 4, 5, then 2, 3, 6, 7; the permute
+    // puts both lanes' U first, each group of four beside its other lane's.
+    const V split = _mm256_setr_epi8(0, 2, 8, 10, 4, 6, 12, 14, 1, 3, 9, 11, 5, 7, 13, 15,  //
+                                     0, 2, 8, 10, 4, 6, 12, 14, 1, 3, 9, 11, 5, 7, 13, 15);
+    const V pairs = _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), split);
+    const V grouped = _mm256_permutevar8x32_epi32(pairs, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+    u = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(grouped));
+    v = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(grouped, 1));
   }
   // Thirty-two pixels: luma of pixels 0-15 and 16-31 in lane order, and the
   // sixteen pairs' U and V once each, ordered so that SpreadLow and SpreadHigh
@@ -58,7 +71,10 @@ struct Avx2Ops {
   }
   static void StoreBgra(std::uint8_t* d, V b, V g, V r) {
     const V br = _mm256_packus_epi16(b, r);
-    const V ga = _mm256_packus_epi16(g, _mm256_set1_epi16(255));
+    // Alpha from memory: as an immediate it is rebuilt on every store once the registers run short.
+    alignas(32) static constexpr std::int16_t kAlpha[16] = {255, 255, 255, 255, 255, 255, 255, 255,
+                                                            255, 255, 255, 255, 255, 255, 255, 255};
+    const V ga = _mm256_packus_epi16(g, _mm256_load_si256(reinterpret_cast<const __m256i*>(kAlpha)));
     const V bg = _mm256_unpacklo_epi8(br, ga);
     const V ra = _mm256_unpackhi_epi8(br, ga);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_unpacklo_epi16(bg, ra));
@@ -91,8 +107,13 @@ void Rgb24(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst,
 }  // namespace
 
 const ConvertKernels& Avx2KernelTable() {
-  static constexpr ConvertKernels kernels{&Planar420<Avx2Ops>, &Packed422<Avx2Ops>, &Rgb16<Avx2Ops, 5>,
-                                          &Rgb16<Avx2Ops, 6>, &Rgb24};
+  static constexpr ConvertKernels kernels{&Planar420<Avx2Ops, TableArithmetic>,
+                                          &Planar420<Avx2Ops, OpenCvArithmetic>,
+                                          &SemiPlanar420<Avx2Ops, OpenCvArithmetic>,
+                                          &Packed422<Avx2Ops>,
+                                          &Rgb16<Avx2Ops, 5>,
+                                          &Rgb16<Avx2Ops, 6>,
+                                          &Rgb24};
   return kernels;
 }
 

@@ -21,12 +21,20 @@ struct Sse2Ops {
   static V Greater(V a, V b) { return _mm_cmpgt_epi16(a, b); }
   static V ShiftLeft(V a, int bits) { return _mm_slli_epi16(a, bits); }
   static V ShiftRight(V a, int bits) { return _mm_srli_epi16(a, bits); }
+  static V ShiftRightSigned(V a, int bits) { return _mm_srai_epi16(a, bits); }
+  static V SubSaturate(V a, V b) { return _mm_subs_epu16(a, b); }
 
   static V LoadLuma(const std::uint8_t* p) {
     return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
   }
   // Eight chroma samples, for pixels 0-15.
   static V LoadChroma(const std::uint8_t* p) { return LoadLuma(p); }
+  // Eight U, V pairs, for pixels 0-15.
+  static void LoadChromaPairs(const std::uint8_t* p, V& u, V& v) {
+    const V pairs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    u = _mm_and_si128(pairs, _mm_set1_epi16(0xFF));
+    v = _mm_srli_epi16(pairs, 8);
+  }
   // Sixteen pixels: luma of pixels 0-7 and 8-15, and the eight pairs' U and V once each.
   static void LoadPacked422(const std::uint8_t* p, V& first, V& second, V& u, V& v) {
     const V a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -64,8 +72,13 @@ void Rgb24(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst,
 }  // namespace
 
 const ConvertKernels& Sse2Kernels() {
-  static constexpr ConvertKernels kernels{&Planar420<Sse2Ops>, &Packed422<Sse2Ops>, &Rgb16<Sse2Ops, 5>,
-                                          &Rgb16<Sse2Ops, 6>, &Rgb24};
+  static constexpr ConvertKernels kernels{&Planar420<Sse2Ops, TableArithmetic>,
+                                          &Planar420<Sse2Ops, OpenCvArithmetic>,
+                                          &SemiPlanar420<Sse2Ops, OpenCvArithmetic>,
+                                          &Packed422<Sse2Ops>,
+                                          &Rgb16<Sse2Ops, 5>,
+                                          &Rgb16<Sse2Ops, 6>,
+                                          &Rgb24};
   return kernels;
 }
 

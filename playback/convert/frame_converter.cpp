@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include <opencv2/core.hpp>
+
 namespace quela {
 namespace {
 
@@ -15,6 +17,11 @@ bool IsOpenCvFormat(PixelFormat format) { return format == PixelFormat::kNV12 ||
 void CopyRgb32(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
                int width, int height) {
   for (int row = 0; row < height; ++row) std::memcpy(dst + row * dstStride, src + row * srcStride, width * 4);
+}
+
+MeanColour BgraMean(const std::uint8_t* bgra, int width, int height) {
+  const cv::Scalar mean = cv::mean(cv::Mat(height, width, CV_8UC4, const_cast<std::uint8_t*>(bgra)));
+  return MeanColour{static_cast<float>(mean[2]), static_cast<float>(mean[1]), static_cast<float>(mean[0])};
 }
 
 }  // namespace
@@ -33,15 +40,12 @@ bool FrameConverter::Setup(const FrameFormat& format) {
   if (format.width <= 0 || format.height <= 0 || format.width > kMaxFrameSide || format.height > kMaxFrameSide) {
     return false;
   }
-  const bool openCv = IsOpenCvFormat(format.pixelFormat);
   try {
     output_.assign(static_cast<std::size_t>(format.width) * format.height * 4, 0);
-    if (openCv) yuv420_.Setup(format.pixelFormat, format.width, format.height);
   } catch (const std::bad_alloc&) {
-    std::vector<std::uint8_t>().swap(output_);
     return false;
   }
-  if (openCv) lastMeanTime_ = clock_();
+  if (IsOpenCvFormat(format.pixelFormat)) lastMeanTime_ = clock_();
   format_ = format;
   return true;
 }
@@ -78,8 +82,11 @@ const std::uint8_t* FrameConverter::Convert(const FramePlanes& frame) {
   decltype(ConvertKernels::rgb24) packed = nullptr;  // the formats of one plane
   switch (format_.pixelFormat) {
     case PixelFormat::kNV12:
-    case PixelFormat::kYV12:
-      if (!yuv420_.Convert(frame, out)) return nullptr;
+      kernels_.semiPlanar420OpenCv(data[0], stride[0], data[1], stride[1], out, outStride, w, h);
+      SampleMean();
+      return out;
+    case PixelFormat::kYV12:  // V's plane before U's
+      kernels_.planar420OpenCv(data[0], stride[0], data[2], stride[2], data[1], stride[1], out, outStride, w, h);
       SampleMean();
       return out;
     case PixelFormat::kI420:

@@ -10,7 +10,6 @@
 
 #include "playback/convert/convert_kernels.h"
 #include "playback/convert/frame_description.h"
-#include "playback/convert/opencv_yuv420.h"
 #include "playback/convert/video_mean_colour.h"
 
 namespace quela {
@@ -34,8 +33,7 @@ class FrameConverter {
   // Converts one frame of the agreed format and returns the BGRA frame: the output,
   // or for RGB32 frames without row padding the frame's own bytes. nullptr, with the
   // output left alone, before Setup, when a plane the format needs is null or a
-  // stride is shorter than its row; nullptr also if OpenCV fails. Each plane must
-  // hold its rows at its stride.
+  // stride is shorter than its row. Each plane must hold its rows at its stride.
   const std::uint8_t* Convert(const FramePlanes& frame);
 
   const FrameFormat& Format() const { return format_; }
@@ -50,7 +48,6 @@ class FrameConverter {
   const ConvertKernels& kernels_;
   FrameFormat format_;
   std::vector<std::uint8_t> output_;
-  OpenCvYuv420 yuv420_;
   MeanColour meanCache_{0.0f, 0.0f, 0.0f};
   std::uint32_t lastMeanTime_ = 0;  // ms of clock_
 };

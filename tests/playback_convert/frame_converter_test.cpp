@@ -18,14 +18,6 @@ constexpr PixelFormat kAllFormats[] = {PixelFormat::kNV12,   PixelFormat::kYV12,
                                        PixelFormat::kIYUV,   PixelFormat::kYUY2,   PixelFormat::kRGB555,
                                        PixelFormat::kRGB565, PixelFormat::kRGB24,  PixelFormat::kRGB32};
 
-// OpenCV's value for one (Y, U, V), from a 2 x 2 NV12 frame.
-Bgra OpenCvPixel(std::uint8_t y, std::uint8_t u, std::uint8_t v) {
-  std::uint8_t nv12[6] = {y, y, y, y, u, v};
-  cv::Mat out;
-  cv::cvtColor(cv::Mat(3, 2, CV_8UC1, nv12), out, cv::COLOR_YUV2BGRA_NV12);
-  return PixelAt(out.data, 8, 0, 0);
-}
-
 // Luma bytes 0-7, Cb at 8 and 9, Cr at 10 and 11: each 2 x 2 block reads one Cb and one Cr.
 TEST(FrameConverterTest, I420FourByTwoReadsOneChromaPairPerBlock) {
   const std::uint8_t sample[12] = {16, 60, 100, 140, 180, 220, 235, 255, 90, 200, 240, 30};
