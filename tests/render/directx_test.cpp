@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -31,6 +32,10 @@ class HeadlessSurface : public GlSurface {
   }
   bool FramebufferIsSrgb() const override { return srgb; }
   void Swap() override {
+    if (readWindow) {
+      window.resize(1920 * 1080);
+      glReadPixels(0, 0, 1920, 1080, GL_RGBA, GL_UNSIGNED_BYTE, window.data());
+    }
     // Whether the video thread could take FrameLock while the runtime presents.
     std::thread([this] {
       lockFreeWhilePresenting = FrameLock.try_lock();
@@ -43,6 +48,8 @@ class HeadlessSurface : public GlSurface {
   bool srgb = false;
   int requestedSamples = 0;
   bool lockFreeWhilePresenting = false;
+  bool readWindow = false;
+  std::vector<std::uint32_t> window;  // RGBA as presented, when readWindow is set
 
  private:
   test::HeadlessGl& gl_;
@@ -142,6 +149,23 @@ TEST_F(DirectXTest, APassWhileFrameLockIsHeldDrawsNothing) {
   EXPECT_TRUE(FrameLock.try_lock()) << "Render must release the lock";
   FrameLock.unlock();
   EXPECT_TRUE(surface_.lockFreeWhilePresenting) << "the video thread waits out the distortion";
+}
+
+// The window is not cleared once the runtime draws: whatever it held before must be gone.
+TEST_F(DirectXTest, EveryPixelOfTheWindowIsDrawnEachFrame) {
+  Start(cConfig{});
+  ASSERT_TRUE(directx_.PreRender(0.0f));
+  directx_.Render();
+  constexpr std::uint32_t kStale = 0xFFFF00FF;  // opaque magenta, in no frame
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glClearColor(1, 0, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  surface_.readWindow = true;
+  ASSERT_TRUE(directx_.PreRender(0.0f));
+  directx_.Render();
+  ASSERT_EQ(surface_.window.size(), 1920u * 1080u);
+  EXPECT_EQ(std::count(surface_.window.begin(), surface_.window.end(), kStale), 0);
+  EXPECT_EQ(surface_.window[0], 0xFF000000u) << "the rim is black";
 }
 
 TEST_F(DirectXTest, EachEyeSamplesItsViewAndTheFlipExchangesThem) {
