@@ -3,8 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
 
-#include <utility>
-
+#include "bench/support/warp_reference.h"
 #include "ovr/OVR_CAPI.h"
 #include "ovr/OVR_CAPI_GL.h"
 #include "tests/support/headless_gl.h"
@@ -18,10 +17,8 @@ void FrameTime(benchmark::State& state) {
   quela::test::HeadlessGl gl(1920, 1080);
   ovrHmd hmd = ovrHmd_CreateDebug(ovrHmd_DK2);
 
-  GLuint colour = 0, depth = 0, target = 0;
-  glGenTextures(1, &colour);
-  glBindTexture(GL_TEXTURE_2D, colour);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kTexW, kTexH, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  const GLuint colour = quela::bench::LinearTexture(kTexW, kTexH);
+  GLuint depth = 0, target = 0;
   glGenRenderbuffers(1, &depth);
   glBindRenderbuffer(GL_RENDERBUFFER, depth);
   glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kTexW, kTexH);
@@ -70,70 +67,30 @@ void FrameTime(benchmark::State& state) {
   glDeleteTextures(1, &colour);
 }
 
-// The same frame without the runtime: a full-screen pass per eye that computes a radial warp per pixel
-// and fetches once. It puts the figures above in proportion on a machine whose load varies.
+// The same frame without the runtime: the one-fetch warp of bench/support, with both clears.
 void OneFetchWarpReference(benchmark::State& state) {
   quela::test::HeadlessGl gl(1920, 1080);
-  GLuint colour = 0, target = 0, vertexArray = 0;
-  glGenTextures(1, &colour);
-  glBindTexture(GL_TEXTURE_2D, colour);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kTexW, kTexH, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  const GLuint colour = quela::bench::LinearTexture(kTexW, kTexH);
+  GLuint target = 0;
   glGenFramebuffers(1, &target);
   glBindFramebuffer(GL_FRAMEBUFFER, target);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, 0);
-  const char* vs = R"(#version 330 core
-out vec2 v_ndc;
-void main() {
-  v_ndc = vec2(gl_VertexID & 1, gl_VertexID >> 1) * 2.0 - 1.0;
-  gl_Position = vec4(v_ndc, 0.0, 1.0);
-})";
-  const char* fs = R"(#version 330 core
-in vec2 v_ndc;
-uniform sampler2D u_eye;
-uniform float u_x0;
-out vec4 o_colour;
-void main() {
-  vec2 d = v_ndc * vec2(0.87333, 0.9825);
-  float rsq = dot(d, d);
-  vec2 t = d * (1.0 + rsq * (0.22 + rsq * 0.24));
-  vec2 uv = vec2(u_x0 + (t.x * 0.4649 + 0.5) * 0.5, 0.5 - t.y * 0.3761);
-  o_colour = texture(u_eye, uv);
-})";
-  const GLuint program = glCreateProgram();
-  for (auto [stage, source] : {std::pair{GL_VERTEX_SHADER, vs}, std::pair{GL_FRAGMENT_SHADER, fs}}) {
-    const GLuint shader = glCreateShader(stage);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    glAttachShader(program, shader);
-    glDeleteShader(shader);
-  }
-  glLinkProgram(program);
-  glGenVertexArrays(1, &vertexArray);
-  const GLint x0 = glGetUniformLocation(program, "u_x0");
-  for (auto _ : state) {
-    glBindFramebuffer(GL_FRAMEBUFFER, target);
-    glViewport(0, 0, kTexW, kTexH);
-    glClearColor(0.2f, 0.3f, 0.4f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, 1920, 1080);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glUseProgram(program);
-    glBindVertexArray(vertexArray);
-    glBindTexture(GL_TEXTURE_2D, colour);
-    for (int eye = 0; eye < 2; ++eye) {
-      glViewport(eye * 960, 0, 960, 1080);
-      glUniform1f(x0, eye * 0.5f);
-      glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+  {
+    const quela::bench::WarpReference warp(1);
+    for (auto _ : state) {
+      glBindFramebuffer(GL_FRAMEBUFFER, target);
+      glViewport(0, 0, kTexW, kTexH);
+      glClearColor(0.2f, 0.3f, 0.4f, 1.0f);
+      glClear(GL_COLOR_BUFFER_BIT);
+      glBindFramebuffer(GL_FRAMEBUFFER, 0);
+      glViewport(0, 0, 1920, 1080);
+      glClearColor(0, 0, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+      warp.Draw(colour, 1920, 1080);
+      glFinish();
+      gl.Swap();
     }
-    glFinish();
-    gl.Swap();
   }
-  glDeleteVertexArrays(1, &vertexArray);
-  glDeleteProgram(program);
   glDeleteFramebuffers(1, &target);
   glDeleteTextures(1, &colour);
 }
