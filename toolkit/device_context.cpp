@@ -2,6 +2,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -95,17 +96,32 @@ void DeviceContext::SetViewport(const Viewport& v) {
 }
 
 void DeviceContext::Clear(const Color& color, float depth) {
-  // Clears obey the depth write mask: open it, then restore the state.
-  const std::optional<DepthStencilState> depthState = depth_;
-  if (!depth_ || !depth_->depthWrite) {
-    glDepthMask(GL_TRUE);
-    depth_.reset();
-  }
   glClearColor(color.r, color.g, color.b, color.a);
+  glClear(GL_COLOR_BUFFER_BIT);
+  const auto pending = std::find_if(pendingDepthClears_.begin(), pendingDepthClears_.end(),
+                                    [&](const auto& p) { return p.first == targetFramebuffer_; });
+  if (pending != pendingDepthClears_.end())
+    pending->second = depth;
+  else
+    pendingDepthClears_.emplace_back(targetFramebuffer_, depth);
+}
+
+void DeviceContext::PrepareDraw() {
+  // A draw that neither tests nor writes depth leaves the clear pending; an unknown state may do both.
+  if (pendingDepthClears_.empty() || (depth_ && !depth_->depthTest && !depth_->depthWrite)) return;
+  const auto pending = std::find_if(pendingDepthClears_.begin(), pendingDepthClears_.end(),
+                                    [&](const auto& p) { return p.first == targetFramebuffer_; });
+  if (pending == pendingDepthClears_.end()) return;
+  const float depth = pending->second;
+  pendingDepthClears_.erase(pending);
+  ApplyTarget();
+  // Clears obey the depth write mask: open it, then restore the state.
+  const bool maskClosed = !depth_ || !depth_->depthWrite;
+  if (maskClosed) glDepthMask(GL_TRUE);
   glClearDepth(depth);
   glClearStencil(0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-  if (depthState && !depth_) SetDepthStencilState(*depthState);
+  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  if (maskClosed && depth_) glDepthMask(GL_FALSE);
 }
 
 void DeviceContext::SetBlendState(const BlendState& state) {

@@ -14,6 +14,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "toolkit/common_states.h"
 #include "toolkit/math.h"
@@ -55,8 +57,13 @@ class DeviceContext {
   void SetViewport(const Viewport& viewport);
   const Viewport& GetViewport() const { return viewport_; }
 
-  // Clears the whole target (colour, depth, stencil).
+  // Clears the whole target (colour, depth, stencil). The depth and stencil
+  // are cleared when the first draw that may use them comes (see PrepareDraw):
+  // a frame that tests no depth never pays for them, and a software
+  // rasterizer clears a large depth buffer slowly.
   void Clear(const Color& color, float depth = 1.0f);
+  // Called by the toolkit right before each draw call.
+  void PrepareDraw();
 
   void SetBlendState(const BlendState& state);
   void SetDepthStencilState(const DepthStencilState& state);
@@ -108,6 +115,7 @@ class DeviceContext {
   std::array<std::optional<unsigned int>, kTextureSlots> textures_;
   std::optional<unsigned int> program_;
   std::optional<unsigned int> vertexArray_;
+  std::vector<std::pair<unsigned int, float>> pendingDepthClears_;  // framebuffer, depth value
   std::uint64_t objectEpoch_ = 0;
   std::array<unsigned int, 6> samplerObjects_{};
 };

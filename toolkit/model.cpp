@@ -199,6 +199,7 @@ void Model::Draw(DeviceContext& context, const CommonStates& states, const Matri
         part.effect->Apply(context);
         if (setCustomState) setCustomState();
         context.BindVertexArray(geometry.vertexArrays.at({part.vertexBufferIndex, part.indexBufferIndex}));
+        context.PrepareDraw();
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(part.indexCount), GL_UNSIGNED_SHORT,
                        reinterpret_cast<void*>(std::uintptr_t{part.startIndex} * sizeof(std::uint16_t)));
       }

@@ -122,6 +122,7 @@ struct SpriteBatch::Impl {
     for (std::size_t i = 1; i <= order.size(); ++i) {
       if (i < order.size() && sprites[order[i]].texture == sprites[order[runStart]].texture) continue;
       context.SetTexture(0, sprites[order[runStart]].texture);
+      context.PrepareDraw();
       glDrawElements(GL_TRIANGLES, static_cast<GLsizei>((i - runStart) * 6), GL_UNSIGNED_INT,
                      reinterpret_cast<void*>(runStart * 6 * sizeof(GLuint)));
       ++drawCalls;

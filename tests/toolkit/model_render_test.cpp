@@ -147,6 +147,45 @@ TEST_P(ModelRender, CustomStateWins) {
   }
 }
 
+// Clear's depth reaches a target's depth buffer before the first draw that tests
+// depth there, however late: after draws without depth and after another
+// target was cleared and drawn in meanwhile.
+TEST_P(ModelRender, ClearedDepthHoldsForTheFirstDepthTestedDraw) {
+  auto nearSquare = Load(device_, Square(-1, -1, 1, 1, 0.5f, {0, 1, 0, 1}), factory_);
+  auto farSquare = Load(device_, Square(-1, -1, 1, 1, 0, kRed), factory_);
+  for (auto* m : {nearSquare.get(), farSquare.get()})
+    Lighting(*m, [](IEffectLights& l) { l.SetLightingEnabled(false); });
+  auto depthAt = [](const RenderTarget& target) {
+    float depth = -1;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer());
+    glReadPixels(32, 32, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+  };
+  RenderTarget other(kSize, kSize, false);
+  for (RenderTarget* t : {&target_, &other}) {  // depth 0 everywhere: nothing would pass the test
+    glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer());
+    glClearDepth(0);
+    glClear(GL_DEPTH_BUFFER_BIT);
+  }
+  context_.InvalidateState();
+  context_.SetRenderTarget(target_);
+  context_.Clear(kBlack);
+  Draw(*farSquare, [&] { context_.SetDepthStencilState(states_.DepthNone()); });
+  EXPECT_EQ(depthAt(target_), 0.0f) << "a draw without depth leaves the clear for later";
+  context_.SetRenderTarget(other);
+  context_.Clear(kBlack);
+  Draw(*nearSquare);
+  context_.SetRenderTarget(target_);
+  Draw(*nearSquare);
+  EXPECT_EQ(At(32, 32), (Pixel{0, 255, 0, 255}));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, other.framebuffer());
+  Pixel inOther{};
+  glReadPixels(32, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, inOther.data());
+  EXPECT_EQ(inOther, (Pixel{0, 255, 0, 255}));
+  // The near square, 1.5 from the eye between planes at 0.1 and 10, over a buffer cleared to 1.
+  EXPECT_NEAR(depthAt(target_), 10 / 9.9f * (1 - 0.1f / 1.5f), 1e-3f);
+}
+
 // The material's UV transform moves the texture coordinates once, even when
 // two parts share the vertex buffer; the box comes from the file's extents.
 TEST_P(ModelRender, LoaderAppliesUvTransformOnceAndDerivesTheBox) {
