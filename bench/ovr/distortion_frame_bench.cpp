@@ -70,29 +70,17 @@ void FrameTime(benchmark::State& state) {
 // The same frame without the runtime: the one-fetch warp of bench/support, with both clears.
 void OneFetchWarpReference(benchmark::State& state) {
   quela::test::HeadlessGl gl(1920, 1080);
-  const GLuint colour = quela::bench::LinearTexture(kTexW, kTexH);
-  GLuint target = 0;
-  glGenFramebuffers(1, &target);
-  glBindFramebuffer(GL_FRAMEBUFFER, target);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, 0);
-  {
-    const quela::bench::WarpReference warp(1);
-    for (auto _ : state) {
-      glBindFramebuffer(GL_FRAMEBUFFER, target);
-      glViewport(0, 0, kTexW, kTexH);
-      glClearColor(0.2f, 0.3f, 0.4f, 1.0f);
-      glClear(GL_COLOR_BUFFER_BIT);
-      glBindFramebuffer(GL_FRAMEBUFFER, 0);
-      glViewport(0, 0, 1920, 1080);
-      glClearColor(0, 0, 0, 1);
-      glClear(GL_COLOR_BUFFER_BIT);
-      warp.Draw(colour, 1920, 1080);
-      glFinish();
-      gl.Swap();
-    }
+  const quela::bench::EyeTarget eyes(kTexW, kTexH);
+  const quela::bench::WarpReference warp(1);
+  for (auto _ : state) {
+    eyes.BindAndClear();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, 1920, 1080);
+    glClear(GL_COLOR_BUFFER_BIT);
+    warp.Draw(eyes.texture(), 1920, 1080);
+    glFinish();
+    gl.Swap();
   }
-  glDeleteFramebuffers(1, &target);
-  glDeleteTextures(1, &colour);
 }
 BENCHMARK(OneFetchWarpReference)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 

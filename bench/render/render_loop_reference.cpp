@@ -13,12 +13,8 @@ constexpr int kTexW = 2364, kTexH = 1461, kEyeW = kTexW / 2;
 
 void RenderLoopReference(benchmark::State& state) {
   quela::test::HeadlessGl gl(1920, 1080);
-  const GLuint eyes = quela::bench::LinearTexture(kTexW, kTexH);
+  const quela::bench::EyeTarget eyes(kTexW, kTexH);
   const GLuint picture = quela::bench::LinearTexture(1920, 1080);
-  GLuint target = 0;
-  glGenFramebuffers(1, &target);
-  glBindFramebuffer(GL_FRAMEBUFFER, target);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, eyes, 0);
   const GLuint quad = quela::bench::LinkProgram(quela::bench::kViewportQuadShader, R"(#version 330 core
 in vec2 v_ndc;
 uniform sampler2D u_picture;
@@ -29,10 +25,7 @@ void main() { o_colour = texture(u_picture, v_ndc * vec2(0.5, -0.5) + 0.5); })")
   {
     const quela::bench::WarpReference warp(3);
     for (auto _ : state) {
-      glBindFramebuffer(GL_FRAMEBUFFER, target);
-      glViewport(0, 0, kTexW, kTexH);
-      glClearColor(0, 0, 0, 1);
-      glClear(GL_COLOR_BUFFER_BIT);
+      eyes.BindAndClear();
       glUseProgram(quad);
       glBindVertexArray(vertexArray);
       glBindTexture(GL_TEXTURE_2D, picture);
@@ -41,16 +34,14 @@ void main() { o_colour = texture(u_picture, v_ndc * vec2(0.5, -0.5) + 0.5); })")
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
       }
       glBindFramebuffer(GL_FRAMEBUFFER, 0);
-      warp.Draw(eyes, 1920, 1080);
+      warp.Draw(eyes.texture(), 1920, 1080);
       glFinish();
       gl.Swap();
     }
   }
   glDeleteVertexArrays(1, &vertexArray);
   glDeleteProgram(quad);
-  glDeleteFramebuffers(1, &target);
   glDeleteTextures(1, &picture);
-  glDeleteTextures(1, &eyes);
 }
 BENCHMARK(RenderLoopReference)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 

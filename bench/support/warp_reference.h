@@ -91,4 +91,33 @@ inline GLuint LinearTexture(int width, int height) {
   return texture;
 }
 
+// The shared eye target as the references draw it: colour only.
+class EyeTarget {
+ public:
+  EyeTarget(int width, int height) : texture_(LinearTexture(width, height)), width_(width), height_(height) {
+    glGenFramebuffers(1, &framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture_, 0);
+  }
+  ~EyeTarget() {
+    glDeleteFramebuffers(1, &framebuffer_);
+    glDeleteTextures(1, &texture_);
+  }
+  EyeTarget(const EyeTarget&) = delete;
+  EyeTarget& operator=(const EyeTarget&) = delete;
+
+  GLuint texture() const { return texture_; }
+  void BindAndClear() const {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glViewport(0, 0, width_, height_);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+
+ private:
+  GLuint texture_;
+  GLuint framebuffer_ = 0;
+  int width_, height_;
+};
+
 }  // namespace quela::bench
