@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 frames=$(( (seconds + 2) * fps ))
 gst-launch-1.0 -q -e videotestsrc num-buffers="$frames" pattern=ball motion=sweep \
-    ! video/x-raw,width=1920,height=1080,framerate="$fps"/1 ! x264enc speed-preset=ultrafast ! h264parse ! queue ! mux. \
+    ! video/x-raw,format=I420,width=1920,height=1080,framerate="$fps"/1 ! x264enc speed-preset=ultrafast ! h264parse ! queue ! mux. \
   audiotestsrc num-buffers=$(( frames * 44100 / (fps * 1024) + 1 )) ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. \
   mp4mux name=mux ! filesink location=clip.mp4
 # The file opens a second after start; the script counts from the main loop's start.

@@ -12,7 +12,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 gst-launch-1.0 -q -e videotestsrc num-buffers=$(( (seconds + 2) * fps )) pattern=ball motion=sweep \
-    ! video/x-raw,width="$width",height="$height",framerate="$fps"/1 ! x264enc speed-preset=ultrafast ! h264parse ! queue ! mux. \
+    ! video/x-raw,format=I420,width="$width",height="$height",framerate="$fps"/1 ! x264enc speed-preset=ultrafast ! h264parse ! queue ! mux. \
   audiotestsrc num-buffers=$(( (seconds + 2) * 47 )) ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. \
   matroskamux name=mux ! filesink location=clip.mkv
 printf '%s quit\n' "$((seconds + 1))" > play.txt

@@ -19,7 +19,7 @@ cd "$work"
 # clip FILE FRAMES: 1080p30 H.264 with AAC audio of the same length, in MP4.
 clip() {
   gst-launch-1.0 -q -e videotestsrc num-buffers="$2" pattern=ball motion=sweep \
-      ! video/x-raw,width=1920,height=1080,framerate="$fps"/1 ! x264enc speed-preset=ultrafast ! h264parse ! queue ! mux. \
+      ! video/x-raw,format=I420,width=1920,height=1080,framerate="$fps"/1 ! x264enc speed-preset=ultrafast ! h264parse ! queue ! mux. \
     audiotestsrc num-buffers=$(( $2 * 44100 / (fps * 1024) + 1 )) ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. \
     mp4mux name=mux ! filesink location="$1"
 }

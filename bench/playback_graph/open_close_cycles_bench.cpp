@@ -34,9 +34,9 @@ using bench::CountingRenderer;
 
 // Four seconds at 30 fps with a stereo AAC track.
 std::filesystem::path Clip() {
-  return bench::Clip("quela-bench-1080p-aac.mp4",
+  return bench::Clip("quela-bench-1080p-i420-aac.mp4",
                      "videotestsrc num-buffers=120 pattern=ball motion=sweep "
-                     "! video/x-raw,width=1920,height=1080,framerate=30/1 ! x264enc speed-preset=ultrafast "
+                     "! video/x-raw,format=I420,width=1920,height=1080,framerate=30/1 ! x264enc speed-preset=ultrafast "
                      "! h264parse ! queue ! mux. "
                      "audiotestsrc num-buffers=173 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. "
                      "mp4mux name=mux ! filesink location=");

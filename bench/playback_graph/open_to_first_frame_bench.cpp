@@ -17,8 +17,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::filesystem::path Clip() {
-  return bench::Clip("quela-bench-1080p.mp4",
-                     "videotestsrc num-buffers=120 pattern=ball ! video/x-raw,width=1920,height=1080,framerate=24/1 "
+  return bench::Clip("quela-bench-1080p-i420.mp4",
+                     "videotestsrc num-buffers=120 pattern=ball ! video/x-raw,format=I420,width=1920,height=1080,framerate=24/1 "
                      "! x264enc speed-preset=ultrafast ! h264parse ! mp4mux ! filesink location=");
 }
 
