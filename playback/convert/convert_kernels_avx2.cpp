@@ -71,10 +71,7 @@ struct Avx2Ops {
   }
   static void StoreBgra(std::uint8_t* d, V b, V g, V r) {
     const V br = _mm256_packus_epi16(b, r);
-    // Alpha from memory: as an immediate it is rebuilt on every store once the registers run short.
-    alignas(32) static constexpr std::int16_t kAlpha[16] = {255, 255, 255, 255, 255, 255, 255, 255,
-                                                            255, 255, 255, 255, 255, 255, 255, 255};
-    const V ga = _mm256_packus_epi16(g, _mm256_load_si256(reinterpret_cast<const __m256i*>(kAlpha)));
+    const V ga = _mm256_packus_epi16(g, _mm256_set1_epi16(255));
     const V bg = _mm256_unpacklo_epi8(br, ga);
     const V ra = _mm256_unpackhi_epi8(br, ga);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_unpacklo_epi16(bg, ra));
