@@ -120,6 +120,10 @@ bool cDirectX::Initialize(const cConfig& config) {
 bool cDirectX::PreRender(float frameTime) {
   const ovrHmd hmd = oculus_.hmd();
   if (!hmd || !context_) return false;
+  // This frame first clears the eye target that the last frame's distortion reads. Where the GL
+  // runs on the processor that clear waits for the distortion; wait here instead, before taking
+  // FrameLock, so that the video thread never waits for it too.
+  context_->WaitForMark();
   if (!FrameLock.try_lock()) return false;
   lastFrameTime_ = frameTime;
   if (!oculus_.hmdValuesCaptured())
@@ -150,6 +154,7 @@ void cDirectX::Render() {
   // Before the first successful capture the runtime has no output and draws nothing.
   ovrHmd_EndFrame(hmd, renderPose_.data(), &oculus_.eyeTextures()[0].Texture);
   context_->InvalidateState();  // the runtime drew with GL state of its own
+  context_->Mark();
 }
 
 void cDirectX::DrawEye(ovrEyeType eye, int frontBuffer) {

@@ -40,6 +40,7 @@ void Enable(GLenum cap, bool on) {
 DeviceContext::DeviceContext(Device& device) : device_(device) { BindTarget(0, 0, 0, false, false); }
 
 DeviceContext::~DeviceContext() {
+  if (mark_) glDeleteSync(mark_);
   for (GLuint sampler : samplerObjects_)
     if (sampler) glDeleteSamplers(1, &sampler);
 }
@@ -122,6 +123,20 @@ void DeviceContext::PrepareDraw() {
   glClearStencil(0);
   glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   if (maskClosed && depth_) glDepthMask(GL_FALSE);
+}
+
+void DeviceContext::Mark() {
+  if (mark_) glDeleteSync(mark_);
+  mark_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+  glFlush();  // else the wait could outlast commands that never started
+}
+
+void DeviceContext::WaitForMark() {
+  if (!mark_) return;
+  while (glClientWaitSync(mark_, 0, 1'000'000'000) == GL_TIMEOUT_EXPIRED) {
+  }
+  glDeleteSync(mark_);
+  mark_ = nullptr;
 }
 
 void DeviceContext::SetBlendState(const BlendState& state) {

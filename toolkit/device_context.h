@@ -20,6 +20,8 @@
 #include "toolkit/common_states.h"
 #include "toolkit/math.h"
 
+struct __GLsync;  // GL's own name behind GLsync
+
 namespace quela::toolkit {
 
 class Device;
@@ -80,6 +82,11 @@ class DeviceContext {
   // Forget every remembered state; the next setter always calls GL.
   void InvalidateState();
 
+  // Marks the commands issued so far, replacing any earlier mark; WaitForMark blocks until the GL
+  // has run them all, then drops the mark. Without a mark it returns at once.
+  void Mark();
+  void WaitForMark();
+
   // Toolkit internals.
   void UseProgram(unsigned int program);
   void BindVertexArray(unsigned int vertexArray);
@@ -116,6 +123,7 @@ class DeviceContext {
   std::optional<unsigned int> program_;
   std::optional<unsigned int> vertexArray_;
   std::vector<std::pair<unsigned int, float>> pendingDepthClears_;  // framebuffer, depth value
+  __GLsync* mark_ = nullptr;
   std::uint64_t objectEpoch_ = 0;
   std::array<unsigned int, 6> samplerObjects_{};
 };
