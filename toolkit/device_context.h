@@ -83,7 +83,8 @@ class DeviceContext {
   void InvalidateState();
 
   // Marks the commands issued so far, replacing any earlier mark; WaitForMark blocks until the GL
-  // has run them all, then drops the mark. Without a mark it returns at once.
+  // has run them all (for a quarter of a second at most), then drops the mark. Without a mark it
+  // returns at once.
   void Mark();
   void WaitForMark();
 
