@@ -1,40 +1,23 @@
 #include "app/config/config.h"
+#include "app/config/config_location.h"
+#include "app/config/ini_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <functional>
-#include <mutex>
+#include <limits>
 #include <optional>
 #include <vector>
 
-#include "app/log/g2log.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 
 namespace quela {
 namespace {
 
 using namespace std::string_literals;
-
-// Attaches a worker whose records land in a list of "LEVEL message" lines.
-class CapturedLog {
- public:
-  CapturedLog() { g2::initializeLogging(worker_.get()); }
-  ~CapturedLog() { g2::detachLogging(); }
-  std::vector<std::string> Lines() {
-    worker_->flush();
-    const std::lock_guard lock(mutex_);
-    return lines_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
-  std::unique_ptr<g2::LogWorker> worker_ = g2::LogWorker::createWithCallbackSink([this](const g2::LogMessage& r) {
-    const std::lock_guard lock(mutex_);
-    lines_.push_back(r.level() + " " + r.message());
-  });
-};
+using namespace std::string_view_literals;
 
 // The INFO lines with the four logged settings as T(rue) or F(alse), and an optional warning.
 std::vector<std::string> ExpectedLog(std::string_view logged, const std::string& warning = "") {
@@ -115,7 +98,7 @@ TEST(LoadINIFileConfigTest, ReadsSettingsAndLogsRawValues) {
     SCOPED_TRACE(c.name);
     test::TempDir dir;
     const std::filesystem::path path = c.ini ? dir.Write("quela.ini", *c.ini) : dir.path() / "quela.ini";
-    CapturedLog log;
+    test::LogCapture log(true);
     const std::unique_ptr<cConfig> config = LoadINIFileConfig(path);
     cConfig expected;
     c.expected(expected);
@@ -132,9 +115,70 @@ TEST(LoadINIFileConfigTest, UnreadableFilesGiveTheDefaultsAndAWarning) {
   const std::pair<std::filesystem::path, std::string> cases[] = {
       {dir.path(), "not a regular file"}, {fifo, "not a regular file"}, {big, "larger than 1048576 bytes"}};
   for (const auto& [path, why] : cases) {
-    CapturedLog log;
+    test::LogCapture log(true);
     EXPECT_EQ(*LoadINIFileConfig(path), cConfig{});
     EXPECT_EQ(log.Lines(), ExpectedLog("TTFF", "ini: cannot read " + path.string() + " (" + why + "), using the defaults"));
+  }
+}
+
+TEST(ProfileIntTest, ReadsLeadingDecimalDigitsAndSaturates) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  const std::pair<std::string_view, std::int32_t> cases[] = {
+      {"+7", 7},   {"  -12abc", -12}, {"1.9", 1},           {"0x10", 0},
+      {"- 5", 0},  {"2147483647", kMax}, {"4294967297", kMax}, {"-2147483649", kMin}};
+  for (const auto& [value, expected] : cases) EXPECT_EQ(ProfileInt(value), expected) << value;
+}
+
+TEST(IniFileTest, LooksUpValuesTheWayTheProfileFunctionsDo) {
+  constexpr std::string_view kMissing = "<default>";
+  const std::pair<std::string_view, std::string_view> cases[] = {  // text, value of [S] K
+      {"  [ s ]  \n\t k \t=  a b \t\n", "a b"},
+      {"[S]\nA=1\n[S]\nK=2\n", kMissing},  // only the first section of a name is searched
+      {"K=1\n[S]\n", kMissing},
+      {"[S]\n;K=1\nK=3", "3"},
+      {"[S]\nK\n=x\nK=v", "v"},
+      {"[S\nK=v", "v"},
+      {"[S]\nK=\" a b \"", " a b "},
+      {"[S]\nK=\"x'", "\"x'"},
+      {"[S]\nK=ab\0cd\n"sv, "ab"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(IniFile::Parse(text).GetString("S", "K", kMissing), expected) << text;
+}
+
+TEST(IniFileTest, EmptyValueGivesTheIntegerDefault) {
+  const IniFile ini = IniFile::Parse("[S]\nK=\nQ=\"\"\n");
+  EXPECT_EQ(ini.GetInt("S", "K", 5), 5);
+  EXPECT_EQ(ini.GetInt("S", "Q", 5), 5);
+  EXPECT_EQ(ini.GetString("S", "K", "d"), "");
+}
+
+struct LocationCase {
+  std::vector<const char*> files;  // all paths relative to a fresh folder
+  const char* xdgConfigHome;       // nullptr: unset; a leading '!' passes the rest as is
+  const char* home;                // nullptr: unset
+  const char* expected;            // "": none
+};
+
+TEST(FindConfigFileTest, WorkingDirectoryFirstThenTheUsersConfigFolder) {
+  const char* kXdgFile = "xdg/quela/quela.ini";
+  const char* kHomeFile = "home/.config/quela/quela.ini";
+  const LocationCase cases[] = {
+      {{"work/quela.ini", kXdgFile}, "xdg", "home", "work/quela.ini"},
+      {{kXdgFile, kHomeFile}, "xdg", "home", kXdgFile},
+      {{kHomeFile}, "xdg", "home", ""},  // a set XDG_CONFIG_HOME replaces ~/.config
+      {{kHomeFile}, nullptr, "home", kHomeFile},
+      {{kHomeFile}, "!relative", "home", kHomeFile},
+      {{}, nullptr, nullptr, ""},
+  };
+  for (const LocationCase& c : cases) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.path() / "work");
+    for (const char* file : c.files) dir.Write(file, "[S]\n");
+    ConfigLocations where{dir.path() / "work", "", ""};
+    if (c.xdgConfigHome) where.xdgConfigHome = *c.xdgConfigHome == '!' ? c.xdgConfigHome + 1 : dir.path() / c.xdgConfigHome;
+    if (c.home) where.home = dir.path() / c.home;
+    EXPECT_EQ(FindConfigFile(where), *c.expected ? dir.path() / c.expected : std::filesystem::path()) << c.expected;
   }
 }
 

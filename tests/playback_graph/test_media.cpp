@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "app/log/g2log.h"
+#include "tests/support/log_capture.h"
 
 namespace quela::test {
 
@@ -75,23 +75,8 @@ bool RunToEnd(const std::string& description) {
   return ok;
 }
 
-// The log worker of the test process, collecting messages in memory.
-struct LogStore {
-  std::mutex mutex;
-  std::vector<std::string> lines;
-  std::unique_ptr<g2::LogWorker> worker;
-
-  LogStore() {
-    worker = g2::LogWorker::createWithCallbackSink([this](const g2::LogMessage& record) {
-      std::lock_guard lock(mutex);
-      lines.push_back(record.message());
-    });
-    g2::initializeLogging(worker.get());
-  }
-};
-
-LogStore& Store() {
-  static LogStore* store = new LogStore;  // lives to the process's end: streaming threads may still log
+LogCapture& Store() {
+  static LogCapture* store = new LogCapture;  // lives to the process's end: streaming threads may still log
   return *store;
 }
 
@@ -122,17 +107,9 @@ std::filesystem::path ScratchFile(const std::string& name, const std::string& by
   return path;
 }
 
-std::vector<std::string> LogLines() {
-  Store().worker->flush();
-  std::lock_guard lock(Store().mutex);
-  return Store().lines;
-}
+std::vector<std::string> LogLines() { return Store().Lines(); }
 
-void ClearLog() {
-  Store().worker->flush();
-  std::lock_guard lock(Store().mutex);
-  Store().lines.clear();
-}
+void ClearLog() { Store().Clear(); }
 
 int LogIndex(const std::string& message) {
   const std::vector<std::string> lines = LogLines();

@@ -70,7 +70,7 @@ class LockCheckingQuality : public VideoQuality {
     *value = 2997;
     return true;
   }
-  bool FramesDroppedInRenderer(std::int32_t* value) override { return *value = 3, true; }
+  bool FramesDroppedInRenderer(std::int32_t*) override { return false; }
   bool Jitter(std::int32_t*) override { return false; }
   bool lockWasFree = false;
 
@@ -88,9 +88,7 @@ TEST_F(FrameRendererTest, RefreshesStatisticsAfterReleasingTheLock) {
   statsRequest = true;
   ASSERT_TRUE(Draw(renderer, frame));
   EXPECT_TRUE(quality.lockWasFree);
-  EXPECT_EQ(stats.averageFrameRate.load(), 2997);
-  EXPECT_EQ(stats.framesDropped.load(), 3);
-  EXPECT_EQ(stats.jitter.load(), -1);
+  EXPECT_EQ(stats.averageFrameRate.load(), 2997);  // the figures themselves: VideoStatsTest
   EXPECT_FALSE(statsRequest.load());
 }
 

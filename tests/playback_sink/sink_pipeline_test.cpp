@@ -1,7 +1,4 @@
-// The sink in real pipelines: every format arrives as upright BGRA, frames
-// with video meta are read at their strides and offsets, frames smaller than
-// their caps are dropped, caps change mid-stream, and one sink serves many
-// pipelines.
+// The sink in real pipelines: formats, video meta, short frames, caps changes, reuse.
 #include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
@@ -12,6 +9,7 @@
 #include "playback/convert/frame_converter.h"
 #include "tests/playback_sink/recording_renderer.h"
 #include "tests/playback_sink/test_pipeline.h"
+#include "tests/support/log_capture.h"
 
 namespace quela::test {
 namespace {
@@ -226,7 +224,7 @@ TEST(SinkPipelineTest, FramesSmallerThanTheirCapsAreDroppedWithALogLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    LogLines log;
+    LogCapture log;
     AppSrcPipeline pipeline;
     for (int i = 0; i < 2; ++i) {
       GstBuffer* buffer = gst_buffer_new_allocate(nullptr, c.size, nullptr);

@@ -1,10 +1,12 @@
-// The quality figures' arithmetic on given times (rate over playing time only,
-// jitter as the spread of frame intervals, pauses outside both), and from real
-// pipelines: frames dropped by a slow renderer are counted once each, the
-// average rate follows a live source's rate, and the figures reach the
-// statistics text when it asks.
+// The quality figures, on given times and from real pipelines; and a frame waiting
+// for FrameLock, which must never hold up a flush or the pipeline's teardown.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "playback/convert/video_stats.h"
@@ -62,7 +64,6 @@ TEST(RendererQualityTest, FiguresFollowTheClassicArithmetic) {
   }
 }
 
-
 TEST(SinkStatisticsTest, EveryFrameIsEitherDrawnOrDropped) {
   // 100 frames a second against 25 ms per draw: most frames are late.
   RecordingRenderer renderer(std::chrono::milliseconds(25));
@@ -106,6 +107,86 @@ TEST(SinkStatisticsTest, AverageRateFollowsALiveSource) {
   // Pausing keeps the figures: they belong to the file, not to the stretch of playing.
   ASSERT_NE(gst_element_get_state(pipeline.get(), nullptr, nullptr, 5 * GST_SECOND), GST_STATE_CHANGE_FAILURE);
   EXPECT_GE(sink->Figures().framesDrawn, figures.framesDrawn);
+}
+
+// Blocks every frame from the blockFrom-th on until Unblock, as a DrawFrame
+// waiting for a FrameLock that the main thread holds would.
+class BlockingRenderer : public FrameRendererSink {
+ public:
+  explicit BlockingRenderer(int blockFrom) : blockFrom_(blockFrom) {}
+
+  void MediaTypeChanged(const FrameFormat&) override {}
+  DrawResult DrawFrame(const std::uint8_t*, std::ptrdiff_t, const FrameFormat&) override {
+    std::unique_lock lock(mutex_);
+    if (frames_++ < blockFrom_) return DrawResult::kDrawn;
+    waiting_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return unblocked_; });
+    waiting_ = false;
+    return DrawResult::kSkipped;
+  }
+  void Unblock() override {
+    std::lock_guard lock(mutex_);
+    unblocked_ = true;
+    changed_.notify_all();
+  }
+  void Resume() override {
+    std::lock_guard lock(mutex_);
+    unblocked_ = false;
+  }
+  bool WaitUntilBlocked() {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return waiting_; });
+  }
+
+ private:
+  const int blockFrom_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int frames_ = 0;
+  bool waiting_ = false;
+  bool unblocked_ = false;
+};
+
+// Runs a state change or seek on a thread of its own; false when it hangs,
+// leaving the thread behind so that the test can still report.
+template <typename Call>
+bool Returns(Call call) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
+  std::thread([done, call] {
+    call();
+    done->set_value();
+  }).detach();
+  return finished.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+}
+
+TEST(SinkUnlockTest, BlockedFramesNeverHoldUpFlushesOrTeardown) {
+  for (int round = 0; round < 30; ++round) {
+    SCOPED_TRACE(round);
+    // Blocked in preroll, in the first frame played, or later; every other round flushes first.
+    const int blockFrom = round % 3;
+    // Both are left alive when a call hangs: the stuck streaming thread still uses them.
+    auto* pipeline = new TestPipeline(
+        "videotestsrc is-live=false ! video/x-raw,format=BGRx,width=32,height=16,framerate=200/1 ! "
+        "quelavideosink name=sink");
+    auto* renderer = new BlockingRenderer(blockFrom);
+    ASSERT_NE(pipeline->Sink(), nullptr);
+    pipeline->Sink()->SetFrameRenderer(renderer);
+    GstElement* element = pipeline->get();
+    gst_element_set_state(element, GST_STATE_PLAYING);
+    ASSERT_TRUE(renderer->WaitUntilBlocked());
+    if (round % 2 == 1 && blockFrom > 0) {
+      ASSERT_TRUE(Returns([element] {
+        gst_element_seek_simple(element, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH), 0);
+      })) << "a flushing seek hung";
+      ASSERT_TRUE(renderer->WaitUntilBlocked());
+    }
+    ASSERT_TRUE(Returns([element] { gst_element_set_state(element, GST_STATE_NULL); }))
+        << "setting the pipeline to NULL hung";
+    delete pipeline;
+    delete renderer;
+  }
 }
 
 }  // namespace

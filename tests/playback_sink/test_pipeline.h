@@ -1,15 +1,11 @@
 #pragma once
 // A pipeline described in gst-launch syntax around the program's sink, run to
-// its end on the pipeline's own clock, and the log lines written meanwhile.
+// its end on the pipeline's own clock.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
-#include "app/log/g2log.h"
 #include "playback/sink/d2d_video_render.h"
 #include "playback/sink/video_sink_element.h"
 
@@ -64,30 +60,6 @@ class TestPipeline {
 
  private:
   GstElement* pipeline_ = nullptr;
-};
-
-// Collects the program's log lines while it exists.
-class LogLines {
- public:
-  LogLines() {
-    worker_ = g2::LogWorker::createWithCallbackSink([this](const g2::LogMessage& m) {
-      std::lock_guard lock(mutex_);
-      lines_.push_back(m.message());
-    });
-    g2::initializeLogging(worker_.get());
-  }
-  std::size_t Count(const std::string& part) {
-    worker_->flush();
-    std::lock_guard lock(mutex_);
-    std::size_t count = 0;
-    for (const std::string& line : lines_) count += line.find(part) != std::string::npos;
-    return count;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
-  std::unique_ptr<g2::LogWorker> worker_;
 };
 
 }  // namespace quela::test

@@ -9,11 +9,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/log/g2log.h"
 #include "playback/convert/video_frame_buffer.h"
 #include "render/directx.h"
+#include "render/frame_statistics.h"
 #include "render/screen/screen_table.h"
 #include "tests/support/headless_gl.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/formats/cmo.h"
 #include "toolkit/texture.h"
@@ -60,27 +61,15 @@ class DirectXTest : public ::testing::Test {
   DirectXTest()
       : gl_(1920, 1080),
         surface_(gl_),
-        worker_(g2::LogWorker::createWithCallbackSink([this](const g2::LogMessage& m) {
-          std::lock_guard lock(mutex_);
-          lines_.push_back(m.message());
-        })),
         directx_(oculus_, surface_, [this](std::uint32_t message, WPARAM wParam, LPARAM) {
           if (message == WM_COMMAND) posted_.push_back(static_cast<std::uint32_t>(wParam));
         }) {
-    g2::initializeLogging(worker_.get());
     EXPECT_TRUE(oculus_.CreateHMD(true));
   }
   ~DirectXTest() override {
     directx_.Release();
     oculus_.Release();
     oculus_.Destroy();
-    g2::detachLogging();
-  }
-
-  bool Logged(const std::string& line) {
-    worker_->flush();
-    std::lock_guard lock(mutex_);
-    return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
   }
 
   // Initialises everything and applies the posted default screen, as the main loop would.
@@ -110,9 +99,7 @@ class DirectXTest : public ::testing::Test {
 
   test::HeadlessGl gl_;
   HeadlessSurface surface_;
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
-  std::unique_ptr<g2::LogWorker> worker_;
+  test::LogCapture log_;
   std::vector<std::uint32_t> posted_;
   cOculus oculus_;
   cDirectX directx_;
@@ -125,8 +112,8 @@ TEST_F(DirectXTest, GammaPathAndMultisamplingFollowTheDeviceAndTheSettings) {
   Start(config);
   EXPECT_EQ(surface_.requestedSamples, 1);
   EXPECT_FALSE(directx_.gammaCorrect());
-  EXPECT_TRUE(Logged("Gamma Correct Rendering Path NOT Selected, Device does not support SRGB"));
-  EXPECT_TRUE(Logged("Model[screenSphere360.cmo] Created!"));
+  EXPECT_TRUE(log_.Logged("Gamma Correct Rendering Path NOT Selected, Device does not support SRGB"));
+  EXPECT_TRUE(log_.Logged("Model[screenSphere360.cmo] Created!"));
   EXPECT_EQ(posted_, (std::vector<std::uint32_t>{32779}));  // the default screen arrives as its menu command
 }
 
@@ -136,7 +123,7 @@ TEST_F(DirectXTest, SrgbDeviceSelectsTheGammaPathAndMultisamplingIsAsked) {
   Start(config);
   EXPECT_EQ(surface_.requestedSamples, 4);
   EXPECT_TRUE(directx_.gammaCorrect());
-  EXPECT_TRUE(Logged("Gamma Correct Rendering Path Selected"));
+  EXPECT_TRUE(log_.Logged("Gamma Correct Rendering Path Selected"));
 }
 
 TEST_F(DirectXTest, APassWhileFrameLockIsHeldDrawsNothing) {
@@ -224,6 +211,33 @@ TEST(DirectXAssetsTest, AMissingScreenModelStopsStartUpThroughTheLoadersExceptio
   directx.Release();
   oculus.Destroy();
   std::filesystem::current_path(previous);
+}
+
+TEST(FrameStatisticsTest, SeventyFiveFramesASecondReadAsSuch) {
+  VideoStats video;
+  video.averageFrameRate = 2397;
+  video.framesDropped = 3;
+  video.jitter = 4;
+  std::atomic<bool> request{false};
+  FrameStatistics stats;
+  // The first window starts at 0; then a window of exactly one second at 75 frames per second.
+  stats.Update(1.0f, video, request);
+  request = false;
+  for (int frame = 1; frame <= 75; ++frame) {
+    stats.Update(1.0f + frame / 75.0f, video, request);
+    if (frame < 75) {
+      EXPECT_FALSE(request.load()) << "a window closed early at frame " << frame;
+    }
+  }
+  EXPECT_EQ(stats.Text(), "FPS: 75.0  ms: 13.3 \nVideo FPS: 23.97  Dropped: 3  Jitter: 4");
+  EXPECT_TRUE(request.load());
+}
+
+TEST(FrameStatisticsTest, LightsTurnHalfWayRoundTowardTheViewer) {
+  const auto turned = ViewerFacingLightDirections();
+  EXPECT_NEAR(turned[0].x, 0.5265408f, 1e-6f);
+  EXPECT_NEAR(turned[0].y, -0.5735765f, 1e-6f);
+  EXPECT_NEAR(turned[2].z, -0.4545195f, 1e-6f);
 }
 
 }  // namespace

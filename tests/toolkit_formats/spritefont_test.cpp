@@ -18,7 +18,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// ---------------------------------------------------------------------------
 // A raw .spritefont encoder, independent of WriteSpriteFont.
 
 struct FontFields {
@@ -59,7 +58,6 @@ Bytes Encode(const FontFields& s) {
 
 SpriteFontData Read(const Bytes& b) { return ReadSpriteFont(b, "test.spritefont"); }
 
-// ---------------------------------------------------------------------------
 // Round trip and texture formats.
 
 SpriteFontData SampleFont() {
@@ -169,7 +167,6 @@ TEST(SpriteFontTexture, Bc2BlocksLandInTheirPlaceWithPadding) {
   EXPECT_EQ(at(7, 7), (Bytes{255, 255, 255, 255}));
 }
 
-// ---------------------------------------------------------------------------
 // Hostile files.
 
 TEST(SpriteFontMalformed, TruncatedAtEveryByte) {
@@ -227,7 +224,6 @@ TEST(SpriteFontMalformed, TableOfRejections) {
   }
 }
 
-// ---------------------------------------------------------------------------
 // Layout.
 
 struct Placed {
