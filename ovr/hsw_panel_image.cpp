@@ -75,7 +75,10 @@ PanelImage RenderHswPanel(int width, int height, const std::filesystem::path& fa
     toolkit::SpriteFontData body = toolkit::BakeSpriteFont(settings);
     // The widest line must fit inside the frame with a margin on either side.
     float widest = 0;
-    for (const std::string& line : lines) widest = std::max(widest, toolkit::SpriteFontLayout(body).MeasureString(line)[0]);
+    {
+      const toolkit::SpriteFontLayout layout(body);
+      for (const std::string& line : lines) widest = std::max(widest, layout.MeasureString(line)[0]);
+    }
     const float room = image.width * 0.9f - 2 * frame;
     if (widest > room) {
       settings.pixelSize = std::max(6, static_cast<int>(settings.pixelSize * room / widest));

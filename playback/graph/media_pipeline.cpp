@@ -263,7 +263,7 @@ bool MediaPipeline::AddVideoSink(GstElement* sink, const char* name) {
   if (!sink || GST_OBJECT_PARENT(sink)) return false;
   if (g_strcmp0(GST_OBJECT_NAME(sink), name) != 0 && !gst_object_set_name(GST_OBJECT(sink), name)) return false;
   if (!gst_bin_add(GST_BIN(pipeline_), sink)) return false;
-  if (untimedPlayback.load()) g_object_set(sink, "sync", FALSE, nullptr);
+  if (untimedPlayback.load()) StopSyncing(sink);
   videoSink_ = RefElement(sink);
   return true;
 }

@@ -48,6 +48,17 @@ class TextureBinding {
   GLint previous_ = 0;
 };
 
+// Writes width x height pixels of 4 bytes, rows `stride` bytes apart, into texture; format says how
+// GL reads the bytes.
+void WriteTexels(GLuint texture, int width, int height, GLenum format, const std::uint8_t* pixels,
+                 std::ptrdiff_t stride) {
+  const TextureBinding bind(texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(stride / 4));
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, pixels);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
 bool SameGeometry(const FrameFormat& a, const FrameFormat& b) {
   return a.width == b.width && a.height == b.height && a.bottomUp == b.bottomUp;
 }
@@ -161,9 +172,10 @@ DrawResult CD2DRenderer::DrawLocked(const std::uint8_t* bgra, std::ptrdiff_t str
   const int back = frames.backBuffer;
   shared_.fences.WaitForReaders(back);
   if (copiesStraight_ && !shared_.showDebugInfo.load()) {
-    CopyStraight(back, bgra, stride);
+    // Straight into the single view, read as B, G, R, A: drawing it there would only copy.
+    WriteTexels(targets_[back][0]->color().id(), layout_.textureWidth, layout_.textureHeight, GL_BGRA, bgra, stride);
   } else {
-    Upload(bgra, stride);
+    WriteTexels(source_->id(), source_->width(), source_->height(), GL_RGBA, bgra, stride);
     for (int v = 0; v < layout_.viewCount; ++v) DrawView(back, v);
   }
   if (ContextLost()) {
@@ -251,22 +263,6 @@ void CD2DRenderer::ReleaseTargets() {
   for (auto& buffer : shared_.frames.views)
     for (FrameTexture& view : buffer) view = {};
   shared_.frames.UpdateFrameTextures();
-}
-
-void CD2DRenderer::Upload(const std::uint8_t* bgra, std::ptrdiff_t stride) {
-  const TextureBinding bind(source_->id());
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(stride / 4));
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, source_->width(), source_->height(), GL_RGBA, GL_UNSIGNED_BYTE, bgra);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-}
-
-void CD2DRenderer::CopyStraight(int buffer, const std::uint8_t* bgra, std::ptrdiff_t stride) {
-  const TextureBinding bind(targets_[buffer][0]->color().id());
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(stride / 4));
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, layout_.textureWidth, layout_.textureHeight, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 
 void CD2DRenderer::DrawView(int buffer, int view) {

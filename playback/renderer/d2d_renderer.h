@@ -96,9 +96,6 @@ class CD2DRenderer : public FrameRendererSink {
   DrawResult DrawLocked(const std::uint8_t* bgra, std::ptrdiff_t stride, const FrameFormat& format);
   bool CreateTargets(const FrameFormat& format);
   void ReleaseTargets();
-  void Upload(const std::uint8_t* bgra, std::ptrdiff_t stride);
-  // The frame straight into the single view of buffer, when it would be drawn there pixel for pixel.
-  void CopyStraight(int buffer, const std::uint8_t* bgra, std::ptrdiff_t stride);
   void DrawView(int buffer, int view);
   void DrawDebugText(int buffer, int view);
   // The picture's and the text's transform in this view: the vertical mirror for bottom-up frames.
@@ -123,7 +120,7 @@ class CD2DRenderer : public FrameRendererSink {
   RectF destination_;
   FrameFormat format_;    // as the sink announced it
   FrameFormat builtFor_;  // what the textures were built for
-  bool copiesStraight_ = false;  // for builtFor_ and the layout: see CopyStraight
+  bool copiesStraight_ = false;  // builtFor_ fills its single view pixel for pixel: copied, not drawn
   std::string debugText_[kFrameBufferCount][kFrameViewCount];
   bool failureLogged_ = false;  // one log line per run of failing frames
 };
