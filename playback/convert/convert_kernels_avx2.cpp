@@ -104,13 +104,7 @@ void Rgb24(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst,
 }  // namespace
 
 const ConvertKernels& Avx2KernelTable() {
-  static constexpr ConvertKernels kernels{&Planar420<Avx2Ops, TableArithmetic>,
-                                          &Planar420<Avx2Ops, OpenCvArithmetic>,
-                                          &SemiPlanar420<Avx2Ops, OpenCvArithmetic>,
-                                          &Packed422<Avx2Ops>,
-                                          &Rgb16<Avx2Ops, 5>,
-                                          &Rgb16<Avx2Ops, 6>,
-                                          &Rgb24};
+  static constexpr ConvertKernels kernels = KernelSet<Avx2Ops>(&Rgb24);
   return kernels;
 }
 

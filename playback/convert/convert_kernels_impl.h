@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "playback/convert/convert_kernels.h"
 #include "playback/convert/yuv_arithmetic.h"
 
 namespace quela {
@@ -233,6 +234,13 @@ inline void Rgb24Pixel(const std::uint8_t* s, std::uint8_t* d) {
   d[1] = s[1];
   d[2] = s[2];
   d[3] = 255;
+}
+
+// The set for one instruction set; RGB24 has a kernel of its own in each.
+template <class Ops>
+constexpr ConvertKernels KernelSet(decltype(ConvertKernels::rgb24) rgb24) {
+  return {&Planar420<Ops, TableArithmetic>, &Planar420<Ops, OpenCvArithmetic>, &SemiPlanar420<Ops, OpenCvArithmetic>,
+          &Packed422<Ops>, &Rgb16<Ops, 5>, &Rgb16<Ops, 6>, rgb24};
 }
 
 }  // namespace

@@ -72,13 +72,7 @@ void Rgb24(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst,
 }  // namespace
 
 const ConvertKernels& Sse2Kernels() {
-  static constexpr ConvertKernels kernels{&Planar420<Sse2Ops, TableArithmetic>,
-                                          &Planar420<Sse2Ops, OpenCvArithmetic>,
-                                          &SemiPlanar420<Sse2Ops, OpenCvArithmetic>,
-                                          &Packed422<Sse2Ops>,
-                                          &Rgb16<Sse2Ops, 5>,
-                                          &Rgb16<Sse2Ops, 6>,
-                                          &Rgb24};
+  static constexpr ConvertKernels kernels = KernelSet<Sse2Ops>(&Rgb24);
   return kernels;
 }
 
