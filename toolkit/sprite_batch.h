@@ -66,7 +66,8 @@ class SpriteBatch {
   // Draws what was gathered. Throws std::logic_error without Begin.
   void End();
 
-  // GL draw calls made by the last End (statistics for tests and benchmarks).
+  // GL draw calls made from the last Begin through its End: in Immediate mode each Draw makes its own
+  // (statistics for tests and benchmarks).
   std::size_t drawCallsInLastEnd() const;
 
  private:

@@ -16,8 +16,4 @@ void VideoFrameBuffer::Present() {
   backBuffer = 1 - backBuffer;
 }
 
-const FrameTexture& VideoFrameBuffer::EyeTexture(int eye, bool stereoFlip) const {
-  return frameTextures[frontBuffer.load()][stereoFlip ? 1 - eye : eye];
-}
-
 }  // namespace quela

@@ -31,8 +31,6 @@ struct VideoFrameBuffer {
   void UpdateFrameTextures();
   // After a frame is drawn into backBuffer: it becomes the front buffer and the other one the back. Under FrameLock.
   void Present();
-  // The texture eye e (0 left) shows; StereoFlip exchanges the eyes. Render loop, under FrameLock.
-  const FrameTexture& EyeTexture(int eye, bool stereoFlip) const;
 };
 
 // Not reentrant. The frame renderer and file opening wait for it; the render loop only try-locks it.

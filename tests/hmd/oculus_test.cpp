@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hmd/oculus.h"
@@ -14,12 +15,11 @@ namespace {
 // The DK2's own figures are checked through cOculus below.
 TEST(OculusLayoutTest, UnequalEyesShareOneTarget) {
   const ovrSizei size = SharedTargetSize({100, 80}, {101, 90});  // the larger height, widths side by side
-  EXPECT_EQ(size.w, 201);
-  EXPECT_EQ(size.h, 90);
+  EXPECT_EQ(std::make_pair(size.w, size.h), std::make_pair(201, 90));
   const EyeLayout layout = SharedEyeLayout(size.w, size.h);
-  EXPECT_EQ(layout.viewports[1].Pos.x, 101);  // the right eye one past the middle
-  EXPECT_EQ(layout.viewports[1].Size.w, 100);
-  EXPECT_EQ(layout.viewports[0].Size.h, 90);
+  // The right eye one past the middle.
+  const ovrRecti& right = layout.viewports[1];
+  EXPECT_EQ(std::make_tuple(right.Pos.x, right.Size.w, layout.viewports[0].Size.h), std::make_tuple(101, 100, 90));
   EXPECT_EQ(DistortionCaps(false), 0x18Bu);
   EXPECT_EQ(DistortionCaps(true), 0x1CBu);
 }
@@ -56,8 +56,7 @@ TEST_F(OculusTest, SimulatedDk2GetsItsSharedTargetAndProjections) {
   ASSERT_TRUE(oculus_.CreateHMD(true));
   ASSERT_TRUE(oculus_.Initialize(gl_.window(), false));
   ASSERT_NE(oculus_.renderTarget(), nullptr);
-  EXPECT_EQ(oculus_.renderTarget()->width(), 2364);
-  EXPECT_EQ(oculus_.renderTarget()->height(), 1461);
+  EXPECT_EQ(std::make_pair(oculus_.renderTarget()->width(), oculus_.renderTarget()->height()), std::make_pair(2364, 1461));
   EXPECT_EQ(oculus_.eyeViewport(1).x, 1183.0f);
   EXPECT_EQ(oculus_.eyeTextures()[1].OGL.Header.RenderViewport.Pos.x, 1183);
   EXPECT_EQ(oculus_.eyeTextures()[0].OGL.TexId, oculus_.renderTarget()->color().id());

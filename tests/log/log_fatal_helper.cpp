@@ -1,37 +1,21 @@
 // Child process of the fatal-signal tests: log_fatal_helper DIRECTORY MODE.
 // Attaches a worker, logs one line and then dies the way MODE says.
-
 #include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "app/log/g2log.h"
 
-namespace {
-
-void announceHook(int) {
-  static const char text[] = "pre-fatal hook\n";
-  [[maybe_unused]] auto written = write(STDERR_FILENO, text, sizeof text - 1);
-}
-
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
   const std::string mode = argv[2];
-  g2::setPreFatalHook(announceHook);
+  g2::setPreFatalHook([](int) { [[maybe_unused]] auto n = write(STDERR_FILENO, "pre-fatal hook\n", 15); });
 
-  std::unique_ptr<g2::LogWorker> worker;
-  if (mode == "worker") {
-    worker = g2::LogWorker::createWithCallbackSink([](const g2::LogMessage&) { raise(SIGSEGV); });
-  } else {
-    worker = g2::LogWorker::createWithDefaultLogger("Quela", argv[1]);
-  }
+  auto worker = mode == "worker" ? g2::LogWorker::createWithCallbackSink([](const g2::LogMessage&) { raise(SIGSEGV); })
+                                 : g2::LogWorker::createWithDefaultLogger("Quela", argv[1]);
   g2::initializeLogging(worker.get());
   LOG(INFO) << "before the fault";
 
@@ -41,9 +25,6 @@ int main(int argc, char** argv) {
   if (mode == "ill") raise(SIGILL);
   if (mode == "term") kill(getpid(), SIGTERM);
   if (mode == "log-fatal") LOG(FATAL) << "giving up";
-  if (mode == "detached") {
-    g2::detachLogging();
-    raise(SIGSEGV);
-  }
+  if (mode == "detached") { g2::detachLogging(); raise(SIGSEGV); }
   for (;;) pause();
 }

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
 
 #include "ovr/OVR_CAPI.h"
 #include "ovr/fov_math.h"
@@ -27,20 +26,19 @@ void ExpectNear(ovrVector3f v, ovrVector3f expected, const char* what) {
   EXPECT_NEAR(v.z, expected.z, 1e-4f) << what;
 }
 
-class SimulatedPose : public ::testing::Test {
+class SimulatedDk2 : public ::testing::Test {
  protected:
-  void SetUp() override { hmd_ = ovrHmd_CreateDebug(ovrHmd_DK2); }
-  void TearDown() override { ovrHmd_Destroy(hmd_); }
+  void SetUp() override { ASSERT_NE(hmd_, nullptr); }
+  ~SimulatedDk2() override { ovrHmd_Destroy(hmd_); }
   ovrPosef Pose() { return ovrHmd_GetEyePose(hmd_, ovrEye_Left); }
-  ovrHmd hmd_ = nullptr;
+  ovrHmd hmd_ = ovrHmd_CreateDebug(ovrHmd_DK2);
 };
+using SimulatedPose = SimulatedDk2;
+using DerivedFigures = SimulatedDk2;
 
 TEST_F(SimulatedPose, ScriptPoseSetsYawPitchRoll) {
   const float s = std::sqrt(0.5f);
-  const struct {
-    float yaw, pitch, roll;
-    ovrVector3f forward, up;
-  } rows[] = {
+  const struct { float yaw, pitch, roll; ovrVector3f forward, up; } rows[] = {
       {90, 0, 0, {-1, 0, 0}, {0, 1, 0}},   // yaw turns left
       {0, 45, 0, {0, s, -s}, {0, s, s}},   // pitch looks up
       {0, 0, 90, {0, 0, -1}, {1, 0, 0}},   // roll tilts the head to the right
@@ -91,11 +89,7 @@ TEST(PoseFilter, KeepsTheLastGoodPose) {
   PoseFilter filter;
   const float good[4] = {0, 0.6f, 0, 0.8f}, position[3] = {0.1f, 0.2f, 0.3f};
   ASSERT_TRUE(filter.Accept(good, position));
-  const struct {
-    float q[4];
-    float p[3];
-    bool accepted;
-  } rows[] = {
+  const struct { float q[4]; float p[3]; bool accepted; } rows[] = {
       {{kNaN, 0, 0, 1}, {0, 0, 0}, false},
       {{0, 0, 0, 0}, {0, 0, 0}, false},
       {{0, 0, 0, 40}, {0, 0, 0}, false},
@@ -115,29 +109,21 @@ TEST(PoseFilter, KeepsTheLastGoodPose) {
   }
 }
 
-using quela::ovr::HswNotice;
+// Hidden until shown (an earlier request does not carry over), then kept until dismissed, once per
+// run; dismissal requests at various times after the notice appears at t = 10.
+TEST(HswNotice, ShownOncePerRunAndDismissedAfterTheDelay) {
+  HswNotice once;
+  EXPECT_FALSE(once.Displayed());
+  EXPECT_FALSE(once.RequestDismiss(0.0));
+  once.Show(0.0, false);
+  once.Update(1000.0);
+  EXPECT_TRUE(once.Displayed());
+  ASSERT_TRUE(once.RequestDismiss(1000.0));
+  once.Show(1001.0, false);
+  EXPECT_FALSE(once.Displayed());
 
-// Hidden until shown (an earlier request does not carry over), then kept until dismissed, once per run.
-TEST(HswNotice, ShownOncePerRunAndKeptUntilDismissed) {
-  HswNotice notice;
-  EXPECT_FALSE(notice.Displayed());
-  EXPECT_FALSE(notice.RequestDismiss(0.0));
-  notice.Show(0.0, false);
-  notice.Update(1000.0);
-  EXPECT_TRUE(notice.Displayed());
-  ASSERT_TRUE(notice.RequestDismiss(1000.0));
-  notice.Show(1001.0, false);
-  EXPECT_FALSE(notice.Displayed());
-}
-
-// Dismissal requests at various times after the notice appears at t = 10.
-TEST(HswNotice, DismissalWaitsForTheDelay) {
-  const struct {
-    bool newProfile;
-    double requestAt;
-    bool goneAtRequest;
-    double goneBy;  // first time it is no longer displayed
-  } rows[] = {
+  // goneBy: the first time it is no longer displayed.
+  const struct { bool newProfile; double requestAt; bool goneAtRequest; double goneBy; } rows[] = {
       {false, 16.0, true, 16.0},   // exactly at 6 s
       {false, 11.0, false, 16.0},  // early: remembered
       {true, 16.0, false, 25.0},   // new profile: 15 s
@@ -157,35 +143,24 @@ TEST(HswNotice, DismissalWaitsForTheDelay) {
   }
 }
 
-struct HmdDeleter {
-  void operator()(const ovrHmdDesc* hmd) const { ovrHmd_Destroy(hmd); }
-};
-using HmdPtr = std::unique_ptr<const ovrHmdDesc, HmdDeleter>;
-
-HmdPtr SimulatedDk2() { return HmdPtr(ovrHmd_CreateDebug(ovrHmd_DK2)); }
-
-TEST(DerivedFigures, EyeTextureSize) {
-  HmdPtr hmd = SimulatedDk2();
-  ASSERT_NE(hmd, nullptr);
+TEST_F(DerivedFigures, EyeTextureSize) {
   EXPECT_EQ(ovrHmd_CreateDebug(ovrHmd_DK1), nullptr);  // only the DK2 is simulated
-  for (int eye = 0; eye < ovrEye_Count; ++eye) {
-    const ovrSizei size = ovrHmd_GetFovTextureSize(hmd.get(), static_cast<ovrEyeType>(eye), hmd->DefaultEyeFov[eye], 1.0f);
-    EXPECT_EQ(size.w, 1182) << eye;
-    EXPECT_EQ(size.h, 1461) << eye;
-  }
-  const ovrSizei half = ovrHmd_GetFovTextureSize(hmd.get(), ovrEye_Left, hmd->DefaultEyeFov[0], 0.5f);
-  EXPECT_EQ(half.w, 591);
-  EXPECT_EQ(half.h, 731);
+  const auto size = [&](int eye, ovrFovPort fov, float density) {
+    const ovrSizei s = ovrHmd_GetFovTextureSize(hmd_, static_cast<ovrEyeType>(eye), fov, density);
+    return std::make_pair(s.w, s.h);
+  };
+  EXPECT_EQ(size(0, hmd_->DefaultEyeFov[0], 1.0f), std::make_pair(1182, 1461));
+  EXPECT_EQ(size(1, hmd_->DefaultEyeFov[1], 1.0f), std::make_pair(1182, 1461));
+  EXPECT_EQ(size(0, hmd_->DefaultEyeFov[0], 0.5f), std::make_pair(591, 731));
   // Nonsense in: an empty size out.
-  EXPECT_EQ(ovrHmd_GetFovTextureSize(hmd.get(), ovrEye_Left, hmd->DefaultEyeFov[0], 0.0f).h, 0);
-  EXPECT_EQ(ovrHmd_GetFovTextureSize(hmd.get(), ovrEye_Left, ovrFovPort{0, 0, 0, 0}, 1.0f).w, 0);
-  EXPECT_EQ(ovrHmd_GetFovTextureSize(nullptr, ovrEye_Left, hmd->DefaultEyeFov[0], 1.0f).w, 0);
+  EXPECT_EQ(size(0, hmd_->DefaultEyeFov[0], 0.0f).second, 0);
+  EXPECT_EQ(size(0, ovrFovPort{0, 0, 0, 0}, 1.0f).first, 0);
+  EXPECT_EQ(ovrHmd_GetFovTextureSize(nullptr, ovrEye_Left, hmd_->DefaultEyeFov[0], 1.0f).w, 0);
 }
 
-TEST(DerivedFigures, ProjectionOfTheLeftEye) {
-  HmdPtr hmd = SimulatedDk2();
+TEST_F(DerivedFigures, ProjectionOfTheLeftEye) {
   const float zn = 0.1f, zf = 2000.0f;
-  const ovrMatrix4f rh = ovrMatrix4f_Projection(hmd->DefaultEyeFov[ovrEye_Left], zn, zf, ovrTrue);
+  const ovrMatrix4f rh = ovrMatrix4f_Projection(hmd_->DefaultEyeFov[ovrEye_Left], zn, zf, ovrTrue);
   EXPECT_NEAR(rh.M[0][0], 0.929789f, 1e-5f);
   EXPECT_NEAR(rh.M[0][2], 0.015672f, 1e-5f);  // -ox, right-handed
   EXPECT_NEAR(rh.M[1][1], 0.752283f, 1e-5f);
@@ -195,15 +170,14 @@ TEST(DerivedFigures, ProjectionOfTheLeftEye) {
   const auto depth = [&](const ovrMatrix4f& m, float z) { return (m.M[2][2] * z + m.M[2][3]) / (m.M[3][2] * z); };
   EXPECT_NEAR(depth(rh, -zn), 0.0f, 1e-5f);
   EXPECT_NEAR(depth(rh, -zf), 1.0f, 1e-5f);
-  const ovrMatrix4f lh = ovrMatrix4f_Projection(hmd->DefaultEyeFov[ovrEye_Left], zn, zf, ovrFalse);
+  const ovrMatrix4f lh = ovrMatrix4f_Projection(hmd_->DefaultEyeFov[ovrEye_Left], zn, zf, ovrFalse);
   EXPECT_NEAR(lh.M[0][2], -0.015672f, 1e-5f);
   EXPECT_NEAR(depth(lh, zf), 1.0f, 1e-5f);
 }
 
 // The edges of the field land on the viewport's edges; sampling stays half a texel inside it.
-TEST(DerivedFigures, EyeTextureCoordinatesAndSamplingBounds) {
-  HmdPtr hmd = SimulatedDk2();
-  const ovrFovPort& fov = hmd->DefaultEyeFov[ovrEye_Left];
+TEST_F(DerivedFigures, EyeTextureCoordinatesAndSamplingBounds) {
+  const ovrFovPort& fov = hmd_->DefaultEyeFov[ovrEye_Left];
   const ovrRecti viewport{{0, 0}, {1182, 1461}};
   const auto uv = quela::ovr::EyeUvFromTangent(fov, {2364, 1461}, viewport, true);
   EXPECT_NEAR(-fov.LeftTan * uv.scale.x + uv.offset.x, 0.0f, 1e-5f);
@@ -214,10 +188,7 @@ TEST(DerivedFigures, EyeTextureCoordinatesAndSamplingBounds) {
   EXPECT_NEAR(fov.UpTan * flipped.scale.y + flipped.offset.y, 1.0f, 1e-5f);
 
   // The right eye's viewport reaches one column past the texture's edge.
-  const struct {
-    ovrRecti viewport;
-    float minX, maxX;
-  } rows[] = {{{{0, 0}, {1182, 1461}}, 0.5f / 2364, 1181.5f / 2364},
+  const struct { ovrRecti viewport; float minX, maxX; } rows[] = {{{{0, 0}, {1182, 1461}}, 0.5f / 2364, 1181.5f / 2364},
               {{{1183, 0}, {1182, 1461}}, 1183.5f / 2364, 2363.5f / 2364}};
   for (const auto& row : rows) {
     const auto b = quela::ovr::ViewportUvBounds({2364, 1461}, row.viewport);
@@ -230,26 +201,21 @@ TEST(DerivedFigures, EyeTextureCoordinatesAndSamplingBounds) {
 
 // The program's sequence of capability writes (mirror off, low persistence off and on again),
 // plus bits outside the writable mask.
-TEST(DerivedFigures, EnabledCapsKeepOnlyWritableBits) {
-  HmdPtr hmd = SimulatedDk2();
-  const struct {
-    unsigned int set, expected;
-  } rows[] = {
-      {0x0280, 0x0280}, {0x2280, 0x2280}, {0x2200, 0x2200}, {0x2280, 0x2280},
-      {0x0287, 0x0280},  // Present, Available, Captured are read-only
-      {0xFFFFFFFF, 0x33F0},
-  };
-  for (const auto& row : rows) {
-    ovrHmd_SetEnabledCaps(hmd.get(), row.set);
-    EXPECT_EQ(ovrHmd_GetEnabledCaps(hmd.get()), row.expected) << std::hex << row.set;
+TEST_F(DerivedFigures, EnabledCapsKeepOnlyWritableBits) {
+  // Present, Available and Captured (0x7) are read-only.
+  const unsigned rows[][2] = {{0x0280, 0x0280}, {0x2280, 0x2280}, {0x2200, 0x2200},
+                              {0x2280, 0x2280}, {0x0287, 0x0280}, {0xFFFFFFFF, 0x33F0}};
+  for (const auto& [set, expected] : rows) {
+    ovrHmd_SetEnabledCaps(hmd_, set);
+    EXPECT_EQ(ovrHmd_GetEnabledCaps(hmd_), expected) << std::hex << set;
   }
   // Tracking is refused only when it requires what the headset lacks.
-  EXPECT_TRUE(ovrHmd_ConfigureTracking(hmd.get(), 0x70, ovrTrackingCap_Orientation));
-  EXPECT_FALSE(ovrHmd_ConfigureTracking(hmd.get(), 0x70, ovrTrackingCap_Idle));
+  EXPECT_TRUE(ovrHmd_ConfigureTracking(hmd_, 0x70, ovrTrackingCap_Orientation));
+  EXPECT_FALSE(ovrHmd_ConfigureTracking(hmd_, 0x70, ovrTrackingCap_Idle));
 }
 
 // This machine has no real headset; calls on the null handle it gives do nothing.
-TEST(DerivedFigures, NoRealHeadsetGivesANullHandleThatIsSafeToUse) {
+TEST_F(DerivedFigures, NoRealHeadsetGivesANullHandleThatIsSafeToUse) {
   ASSERT_TRUE(ovr_Initialize());
   EXPECT_EQ(ovrHmd_Create(0), nullptr);
   ovrHmd_Destroy(nullptr);

@@ -14,12 +14,10 @@ using namespace quela::ovr;
 
 float Length(ovrVector2f v) { return std::hypot(v.x, v.y); }
 
-// Through the knots, then straight on past the last one.
 TEST(RadialScale, PassesThroughTheKnotsAndContinuesStraight) {
   EXPECT_FLOAT_EQ(dk2::RadialScale(0.0f), 1.0f);
   for (int k = 1; k < 11; ++k) EXPECT_NEAR(dk2::RadialScale(static_cast<float>(k)), dk2::kKnots[k], 1e-6f) << k;
-  const float slope = dk2::kKnots[10] - dk2::kKnots[9];
-  EXPECT_NEAR(dk2::RadialScale(12.0f), 1.38f + 2 * slope, 1e-5f);
+  EXPECT_NEAR(dk2::RadialScale(12.0f), 1.38f + 2 * (dk2::kKnots[10] - dk2::kKnots[9]), 1e-5f);
 }
 
 // Both lens models: what every lens must satisfy on both eyes.
@@ -54,9 +52,7 @@ TEST_P(LensModelTest, KeepsTheShapeOfALens) {
     EXPECT_NEAR(atCentre.red.x, atCentre.green.x, 1e-5f);
     EXPECT_NEAR(atCentre.blue.x, atCentre.green.x, 1e-5f);
     EXPECT_NEAR(atCentre.green.y, 0.0f, 1e-5f);
-    if (GetParam() == 0) {
-      EXPECT_NEAR(atCentre.green.x, 0.0f, 1e-5f);
-    }
+    if (GetParam() == 0) { EXPECT_NEAR(atCentre.green.x, 0.0f, 1e-5f); }
     for (ovrVector2f dir : {ovrVector2f{1, 0}, {0, -1}, {-0.6f, -0.8f}}) {
       float previous = 0;
       for (int step = 1; step <= 20; ++step) {
@@ -83,9 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Lenses, LensModelTest, ::testing::Values(0, 1),
 TEST(CatmullRomLens, FollowsTheSplineAlongTheAxis) {
   const dk2::CatmullRomLens lens;
   // On the horizontal axis through the lens centre, d = dx * 0.87333 and rsq = d^2.
-  const float dx = 0.5f, d = dx * dk2::kTanAngleScale.x;
+  const float dx = 0.5f, d = dx * dk2::kTanAngleScale.x, scale = dk2::RadialScale(10 * d * d);
   const ChannelTangents t = lens.TangentsAt(ovrEye_Right, {dk2::kLensCentreNdcX + dx, 0});
-  const float scale = dk2::RadialScale(10 * d * d);
   EXPECT_NEAR(t.green.x, d * scale, 1e-5f);
   EXPECT_NEAR(t.red.x, d * scale * (1 - 0.01234f - 0.0165f * d * d), 1e-5f);
   EXPECT_NEAR(t.blue.x, d * scale * (1 + 0.02059f + 0.0165f * d * d), 1e-5f);
@@ -153,20 +148,17 @@ TEST(DistortionMesh, InterpolatesTheLensWithinATexel) {
   constexpr int kSteps = 8;
   float worst = 0;
   for (std::size_t i = 0; i < mesh.indices.size() - mesh.outsideIndexCount; i += 3) {
-    const DistortionVertex& a = mesh.vertices[mesh.indices[i]];
-    const DistortionVertex& b = mesh.vertices[mesh.indices[i + 1]];
-    const DistortionVertex& c = mesh.vertices[mesh.indices[i + 2]];
-    for (int j = 0; j <= kSteps; ++j) {
+    const DistortionVertex &a = mesh.vertices[mesh.indices[i]], &b = mesh.vertices[mesh.indices[i + 1]],
+                           &c = mesh.vertices[mesh.indices[i + 2]];
+    for (int j = 0; j <= kSteps; ++j)
       for (int k = 0; j + k <= kSteps; ++k) {
         const float u = static_cast<float>(j) / kSteps, v = static_cast<float>(k) / kSteps;
         const ovrVector2f panel = mix(a.panelNdc, b.panelNdc, c.panelNdc, u, v);
-        const ovrVector2f exact = lens.TangentsAt(ovrEye_Left, panel).green;
-        const ovrVector2f exactNdc = TangentToNdc(fov, exact);
+        const ovrVector2f exact = lens.TangentsAt(ovrEye_Left, panel).green, exactNdc = TangentToNdc(fov, exact);
         if (std::fabs(exactNdc.x) > 0.9f || std::fabs(exactNdc.y) > 0.9f) continue;
         const ovrVector2f got = texel(mix(a.tanGreen, b.tanGreen, c.tanGreen, u, v)), want = texel(exact);
         worst = std::max(worst, std::hypot(got.x - want.x, got.y - want.y));
       }
-    }
   }
   EXPECT_LT(worst, 1.0f);
 }

@@ -17,20 +17,16 @@ void ExpectNear(Vector3 actual, Vector3 expected, const std::string& what) {
   EXPECT_NEAR(actual.z, expected.z, 1e-5f) << what;
 }
 
-// Right-handed rotations: a quarter turn about each axis carries the next
-// axis into the one after it, whether built as a matrix or a quaternion.
+// Right-handed rotations: a quarter turn about each axis carries the next axis into the one after it,
+// whether built as a matrix or a quaternion.
 TEST(ToolkitMath, QuarterTurnsAreRightHanded) {
   const float q = kPi / 2;
-  struct Row {
-    const char* name;
-    Matrix matrix;
-    Vector3 axis, from, to;
-  } rows[] = {
+  const struct { const char* name; Matrix matrix; Vector3 axis, from, to; } rows[] = {
       {"X", Matrix::CreateRotationX(q), {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
       {"Y", Matrix::CreateRotationY(q), {0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
       {"Z", Matrix::CreateRotationZ(q), {0, 0, 1}, {1, 0, 0}, {0, 1, 0}},
   };
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
     ExpectNear(Vector3::TransformNormal(r.from, r.matrix), r.to, r.name);
     const Quaternion quat = Quaternion::CreateFromAxisAngle(r.axis, q);
     ExpectNear(Vector3::Transform(r.from, quat), r.to, std::string(r.name) + " quaternion");
@@ -55,25 +51,20 @@ TEST(ToolkitMath, CompositionOrder) {
              "roll, pitch, yaw");
 }
 
-TEST(ToolkitMath, LookAtPutsTheTargetOnTheNegativeZAxis) {
+// The view puts the target on the negative z axis; the projection maps near and far to depth 0 and 1
+// and the field's top and right edges to +1.
+TEST(ToolkitMath, LookAtAndPerspective) {
   const Vector3 eye{3, 2, 5}, target{-1, 2, 1};
   const Matrix view = Matrix::CreateLookAt(eye, target, {0, 1, 0});
   ExpectNear(Vector3::Transform(eye, view), {0, 0, 0}, "eye at origin");
-  const float distance = (target - eye).Length();
-  ExpectNear(Vector3::Transform(target, view), {0, 0, -distance}, "target ahead");
+  ExpectNear(Vector3::Transform(target, view), {0, 0, -(target - eye).Length()}, "target ahead");
   ExpectNear(Vector3::Transform(eye + Vector3{0, 1, 0}, view), {0, 1, 0}, "up stays up");
-}
-
-TEST(ToolkitMath, PerspectiveMapsNearAndFarToZeroAndOne) {
-  struct Row {
-    float fov, aspect, nearZ, farZ;
-  } rows[] = {{kPi / 2, 1, 0.1f, 100}, {0.5f, 16.0f / 9, 0.01f, 1000}};
-  for (const Row& r : rows) {
+  const struct { float fov, aspect, nearZ, farZ; } rows[] = {{kPi / 2, 1, 0.1f, 100}, {0.5f, 16.0f / 9, 0.01f, 1000}};
+  for (const auto& r : rows) {
     const Matrix proj = Matrix::CreatePerspectiveFieldOfView(r.fov, r.aspect, r.nearZ, r.farZ);
+    const float y = r.nearZ * std::tan(r.fov / 2);
     EXPECT_NEAR(Vector3::Transform({0, 0, -r.nearZ}, proj).z, 0, 1e-5f);
     EXPECT_NEAR(Vector3::Transform({0, 0, -r.farZ}, proj).z, 1, 1e-4f);
-    // The top edge of the field of view lands at y = +1.
-    const float y = r.nearZ * std::tan(r.fov / 2);
     EXPECT_NEAR(Vector3::Transform({0, y, -r.nearZ}, proj).y, 1, 1e-4f);
     EXPECT_NEAR(Vector3::Transform({y * r.aspect, 0, -r.nearZ}, proj).x, 1, 1e-4f);
   }

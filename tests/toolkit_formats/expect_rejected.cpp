@@ -1,9 +1,12 @@
-#include "allocation_probe.h"
+#include "expect_rejected.h"
 
-#include <algorithm>
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
+
+#include "toolkit/formats/cmo.h"
 
 namespace {
 std::atomic<bool> g_probing{false};
@@ -27,11 +30,19 @@ void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
-namespace quela::test {
-AllocationProbe::AllocationProbe() {
+std::size_t quela::test::ExpectRejected(const std::function<void()>& read, const std::string& source,
+                                        const std::string& fault) {
   g_largest = 0;
   g_probing = true;
+  try {
+    read();
+    ADD_FAILURE() << "accepted";
+  } catch (const toolkit::FormatError& e) {
+    g_probing = false;
+    EXPECT_EQ(e.sourceName(), source);
+    EXPECT_EQ(std::string(e.what()).rfind(source + ": ", 0), 0u) << e.what();
+    EXPECT_NE(std::string(e.what()).find(fault), std::string::npos) << e.what() << "\n  expected: " << fault;
+  }
+  g_probing = false;
+  return g_largest;
 }
-AllocationProbe::~AllocationProbe() { g_probing = false; }
-std::size_t AllocationProbe::largest() const { return g_largest; }
-}  // namespace quela::test
