@@ -99,7 +99,8 @@ std::string FileStem(const char* fileName) { return std::string(fileName).substr
 // ---- Screens, where the renderer puts each for a 16:9 video, viewer at the origin.
 
 constexpr float kAspect = 16.0f / 9.0f;
-constexpr float kDegree = std::numbers::pi_v<float> / 180;
+constexpr float kPi = std::numbers::pi_v<float>;
+constexpr float kDegree = kPi / 180;
 enum class Curvature { None, Cylinder, Sphere };
 
 struct ScreenCase {
@@ -192,7 +193,6 @@ TEST(MeshBuilder, RefusesMoreVerticesThanSixteenBitIndicesReach) {
 
 // ---- GUI parts, as the GUI lays the panel out (spins at rest, thumb at the start, the cursor amid the controls).
 
-constexpr float kPi = std::numbers::pi_v<float>;
 enum class Shape { Slab, Prism, Plane };
 
 struct PartCase {
