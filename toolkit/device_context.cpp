@@ -99,14 +99,12 @@ void DeviceContext::SetViewport(const Viewport& v) {
 void DeviceContext::Clear(const Color& color, float depth) {
   glClearColor(color.r, color.g, color.b, color.a);
   glClear(GL_COLOR_BUFFER_BIT);
-  // Targets deleted since keep no clear: their framebuffer names may come back for new targets.
-  std::erase_if(pendingDepthClears_, [](const auto& p) { return p.first != 0 && !glIsFramebuffer(p.first); });
-  const auto pending = std::find_if(pendingDepthClears_.begin(), pendingDepthClears_.end(),
-                                    [&](const auto& p) { return p.first == targetFramebuffer_; });
-  if (pending != pendingDepthClears_.end())
-    pending->second = depth;
-  else
-    pendingDepthClears_.emplace_back(targetFramebuffer_, depth);
+  // This target's earlier clear gives way to this one; targets deleted since keep none, as their
+  // framebuffer names may come back for new targets.
+  std::erase_if(pendingDepthClears_, [&](const auto& p) {
+    return p.first == targetFramebuffer_ || (p.first != 0 && !glIsFramebuffer(p.first));
+  });
+  pendingDepthClears_.emplace_back(targetFramebuffer_, depth);
 }
 
 void DeviceContext::PrepareDraw() {

@@ -245,14 +245,14 @@ bool CD2DRenderer::CreateTargets(const FrameFormat& format) {
 
   const float aspect =
       PictureAspect(format.width, format.height, shared_.screen.stereoMode(), shared_.screen.video3DType());
-  destination_ = TargetRect(layout_, settings_.dpiX, settings_.dpiY);
-  if (!shared_.screen.SetScreenAspect(aspect)) destination_ = FitWithBars(destination_, aspect);
+  const RectF wholeTarget = TargetRect(layout_, settings_.dpiX, settings_.dpiY);
+  destination_ = shared_.screen.SetScreenAspect(aspect) ? wholeTarget : FitWithBars(wholeTarget, aspect);
   builtFor_ = format;
   // One view showing the frame pixel for pixel, upright, without bars: drawing it would only copy.
   const PixelRect whole{0, 0, format.width, format.height};
   copiesStraight_ = layout_.viewCount == 1 && layout_.source[0] == whole && layout_.textureWidth == format.width &&
                     layout_.textureHeight == format.height && !format.bottomUp &&
-                    destination_ == TargetRect(layout_, settings_.dpiX, settings_.dpiY);
+                    destination_ == wholeTarget;
   return true;
 }
 

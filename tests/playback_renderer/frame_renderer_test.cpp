@@ -16,9 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "playback/renderer/d2d_renderer.h"
-#include "platform/sdl_shared_context.h"
-#include "tests/support/headless_gl.h"
+#include "tests/support/frame_renderer_world.h"
 
 namespace quela::test {
 namespace {
@@ -47,11 +45,8 @@ struct TestFrame {
   }
 };
 
-class FrameRendererTest : public ::testing::Test {
+class FrameRendererTest : public ::testing::Test, protected FrameRendererWorld {
  protected:
-  FrameRendererShared Shared(VideoQuality* quality = nullptr) {
-    return {screen, graphBusy, showDebugInfo, quality, frames, frameLock, fences, stats, statsRequest};
-  }
   std::unique_ptr<CD2DRenderer> MakeRenderer(float dpi = kLogicalDpi) {
     FrameRendererSettings settings;
     settings.dpiX = settings.dpiY = dpi;
@@ -99,17 +94,6 @@ class FrameRendererTest : public ::testing::Test {
     const std::lock_guard lock(frameLock);
     return ReadFrontLocked(eye);
   }
-
-  HeadlessGl gl;
-  SdlSharedContext sharedContext{gl.window(), gl.context()};
-  ScreenState screen{[](std::uint32_t, WPARAM, LPARAM) {}};
-  std::atomic<bool> graphBusy{false};
-  std::atomic<bool> showDebugInfo{false};
-  VideoFrameBuffer frames;
-  std::mutex frameLock;
-  FrameFences fences;
-  VideoStats stats;
-  std::atomic<bool> statsRequest{false};
 };
 
 // Pixel (x, y) of an R, G, B, A read-back of width pixels per row.
