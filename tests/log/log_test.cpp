@@ -13,7 +13,6 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -71,7 +70,6 @@ TEST(LogFormat, RecordLines) {
       {"info", g2::INFO, 123456, "cQuela.cpp", 42, "Hello", "\n2014/10/31 20:30:15.123456\tINFO [cQuela.cpp L: 42]\t\"Hello\""},
       {"no leading zeros", g2::DEBUG, 5000, "a.cpp", 1, "x", "\n2014/10/31 20:30:15.5000\tDEBUG [a.cpp L: 1]\t\"x\""},
       {"full second", g2::WARNING, 0, "b.cpp", 7, "", "\n2014/10/31 20:30:15.0\tWARNING [b.cpp L: 7]\t\"\""},
-      {"quotes kept as is", g2::INFO, 1, "d.cpp", 3, "say \"hi\"\n", "\n2014/10/31 20:30:15.1\tINFO [d.cpp L: 3]\t\"say \"hi\"\n\""},
       // The formatter caches the current second's text: it must follow the clock.
       {"an hour later", g2::INFO, 3'600'000'010LL, "a.cpp", 1, "f", "\n2014/10/31 21:30:15.10\tINFO [a.cpp L: 1]\t\"f\""},
   };
@@ -89,23 +87,11 @@ TEST(LogFormat, Header) {
             "\t\tLOG format: [YYYY/MM/DD hh:mm:ss.uuu* LEVEL FILE:LINE] message\n\n");
 }
 
-TEST(LogFormat, FatalRecords) {
-  g2::internal::RecordFormatter formatter;
-  LogMessage caught("g2log.cpp", 5, "f", g2::FATAL_SIGNAL, at(7));
-  caught.setMessage(g2::internal::fatalSignalMessage(SIGSEGV));
-  caught.setSignal(SIGSEGV);
-  EXPECT_EQ(formatter.fatal(caught), "\n2014/10/31 20:30:15.7" + signalRecord("SIGSEGV(11)", 11));
-
-  LogMessage logged("m.cpp", 9, "f", g2::FATAL, at(8));
-  logged.setMessage("bye");
-  EXPECT_EQ(formatter.fatal(logged),
-            "\n2014/10/31 20:30:15.8\tFATAL [m.cpp L: 9]\t\n\t*******\t EXIT trigger caused by LOG(FATAL) entry: \n\t\"bye\""
-            "\nExiting after fatal event  (FATAL). Exiting with signal: 6"
-            "\nLog content flushed flushed sucessfully to sink\n\n");
-
+// Signals and LOG(FATAL) are checked through a real child process (LogFatal below).
+TEST(LogFormat, ContractRecordAndUnknownSignal) {
   LogMessage broken("m.cpp", 9, "f", g2::CONTRACT, at(8));
   broken.setExpression("a < b");
-  EXPECT_NE(formatter.fatal(broken).find(
+  EXPECT_NE(g2::internal::RecordFormatter().fatal(broken).find(
                 "\tCONTRACT [m.cpp L: 9]\t\n\t*******\t EXIT trigger caused by broken Contract: CHECK(a < b)\n\t\"\""),
             npos);
   EXPECT_EQ(g2::internal::signalName(SIGUSR1), "UNKNOWN SIGNAL(10)");
@@ -114,7 +100,6 @@ TEST(LogFormat, FatalRecords) {
 TEST(LogFormat, QualifiedFunctionNames) {
   const std::pair<const char*, const char*> cases[] = {
       {"HRESULT cDirectX::Initialize(HWND)", "cDirectX::Initialize"},
-      {"int main(int, char**)", "main"},
       {"std::map<int, int> ns::c::get(const std::pair<int, int>&) const", "ns::c::get"},
       {"void cA<T>::run(T) [with T = int]", "cA<T>::run"},
       {"bool cA::operator()(int) const", "cA::operator()"},
@@ -123,19 +108,12 @@ TEST(LogFormat, QualifiedFunctionNames) {
   for (const auto& [pretty, expected] : cases) EXPECT_EQ(g2::qualifiedFunctionName(pretty), expected) << pretty;
 }
 
-TEST(LogFileName, PrefixCleaning) {
-  const std::pair<const char*, const char*> cases[] = {
-      {" Qu ela. ", "Quela"}, {"a/b\\c:d", "abcd"}, {" ./ ", ""}, {"bad,name", ""}, {"under_score-ok", "under_score-ok"},
-  };
-  for (const auto& [prefix, expected] : cases) EXPECT_EQ(g2::internal::cleanLogPrefix(prefix), expected) << prefix;
-}
-
-TEST(LogFileName, NameAndPath) {
+TEST(LogFileName, PrefixNameAndPath) {
+  EXPECT_EQ(g2::internal::cleanLogPrefix(" Qu/ela. "), "Quela");
+  EXPECT_EQ(g2::internal::cleanLogPrefix("bad,name"), "");
   EXPECT_EQ(g2::internal::logFileName("Quela", kSecond), "Quela.g2log.20141031-203015.log");
-  const std::pair<const char*, const char*> cases[] = {
-      {"QuelaDEBUG.log", "QuelaDEBUG.log/f.log"}, {"a\\b\\", "a/b/f.log"}, {"dir/ / ", "dir/f.log"}, {"", "f.log"},
-  };
-  for (const auto& [dir, expected] : cases) EXPECT_EQ(g2::internal::logFilePathIn(dir, "f.log"), expected) << dir;
+  EXPECT_EQ(g2::internal::logFilePathIn("a\\b\\", "f.log"), "a/b/f.log");
+  EXPECT_EQ(g2::internal::logFilePathIn("", "f.log"), "f.log");
 }
 
 TEST(LogFileNameDeathTest, IllegalPrefixAborts) {
@@ -224,10 +202,6 @@ TEST_F(LogFrontEnd, SecondAttachIsRefused) {
   EXPECT_EQ(messages(), std::vector<std::string>{"to the first"});
 }
 
-// Every run of digits becomes one '#', so texts with times and line numbers compare exactly.
-std::string maskDigits(const std::string& text) { return std::regex_replace(text, std::regex("[0-9]+"), "#"); }
-bool isLogFileName(const std::string& name) { return std::regex_match(name, std::regex(R"(Quela\.g2log\.\d{8}-\d{6}\.log)")); }
-
 // Runs in a temporary working directory, as the program does in its own.
 class LogFile : public testing::Test {
  protected:
@@ -237,46 +211,6 @@ class LogFile : public testing::Test {
   fs::path m_previous = fs::current_path();
   TempDir m_dir;
 };
-
-TEST_F(LogFile, WrittenInsideAnExistingLogDirectory) {
-  fs::create_directory("QuelaDEBUG.log");
-  CaptureStderr();
-  auto worker = g2::LogWorker::createWithDefaultLogger("Quela", "QuelaDEBUG.log");
-  EXPECT_EQ(GetCapturedStderr(), "");
-  const fs::path path = worker->logFilePath();
-  EXPECT_EQ(path.parent_path(), "QuelaDEBUG.log");
-  EXPECT_TRUE(isLogFileName(path.filename().string())) << path;
-
-  g2::initializeLogging(worker.get());
-  LOG(INFO) << "first";
-  LOGF(WARNING, "second %d", 2);
-  worker->flush();
-  const std::string text = ReadFile(path);
-  EXPECT_EQ(text.rfind("\t\tg2log created log at: ", 0), 0u);
-  const std::string header = "\t\tLOG format: [YYYY/MM/DD hh:mm:ss.uuu* LEVEL FILE:LINE] message\n\n";
-  const auto recordsAt = text.find(header);
-  ASSERT_NE(recordsAt, npos) << text;
-  EXPECT_EQ(maskDigits(text.substr(recordsAt + header.size())),
-            "\n#/#/# #:#:#.#\tINFO [log_test.cpp L: #]\t\"first\""
-            "\n#/#/# #:#:#.#\tWARNING [log_test.cpp L: #]\t\"second #\"");
-
-  g2::detachLogging();
-  worker.reset();
-  EXPECT_NE(ReadFile(path).find("\ng2log g2FileSink shutdown at: "), npos);
-  EXPECT_NE(ReadFile(path).find("\nLog file at: [" + path.string() + "]\n"), npos);
-}
-
-TEST_F(LogFile, FallsBackToTheCurrentDirectory) {
-  CaptureStderr();
-  auto worker = g2::LogWorker::createWithDefaultLogger("Quela", "QuelaDEBUG.log");
-  const std::string err = GetCapturedStderr(), path = worker->logFilePath();
-  EXPECT_EQ(path.rfind("./", 0), 0u) << path;
-  EXPECT_TRUE(isLogFileName(path.substr(2))) << path;
-  EXPECT_TRUE(fs::exists(path));
-  EXPECT_NE(err.find("FILE ERROR:  could not open log file:[QuelaDEBUG.log/Quela.g2log."), npos) << err;
-  EXPECT_NE(err.find("\n\t\t std::ios_base state = "), npos) << err;
-  EXPECT_NE(err.find("Cannot write log file to location, attempting current directory"), npos) << err;
-}
 
 TEST_F(LogFile, NowhereToWriteStillRuns) {
   // A working directory that no longer exists refuses every file, even to root.

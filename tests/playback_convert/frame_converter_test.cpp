@@ -1,7 +1,5 @@
-// Frame conversion: every kernel set against the plain arithmetic (every (Y, U, V), and
-// random frames of awkward sizes and strides written between guard bytes); FrameConverter's
-// plane wiring, row padding, the frames it refuses and mean sampling; the two-buffer
-// hand-over and the statistics refresh.
+// Frame conversion: every kernel set against the plain arithmetic and OpenCV; FrameConverter's
+// plane wiring, padding, refusals and mean sampling; the frame hand-over and the statistics refresh.
 #include "playback/convert/frame_converter.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +25,7 @@
 namespace quela::test {
 namespace {
 
-// The table converters written plainly, independent of the library, and OpenCV's
-// own conversion: what every fast path must reproduce byte for byte.
+// What every fast path must reproduce byte for byte.
 struct Bgra {
   std::uint8_t b, g, r, a;
   bool operator==(const Bgra&) const = default;
@@ -314,27 +311,6 @@ TEST(FrameConverterTest, RefusesWhatItCannotConvert) {
       EXPECT_EQ(converter.Convert(narrow), nullptr) << "format " << static_cast<int>(format) << " plane " << p;
     }
     EXPECT_EQ(std::count(converter.Output(), converter.Output() + 6 * 4 * 4, 0), 6 * 4 * 4);
-  }
-}
-
-// A drawn frame becomes the front buffer and the other one the next back buffer;
-// each eye shows its own view, or view 0 of a mono frame, exchanged by the flip.
-TEST(VideoFrameBufferTest, PresentAlternatesTheBuffersAndEyesFindTheirViews) {
-  VideoFrameBuffer frames;
-  for (int frame = 0; frame < 4; ++frame) {
-    const int drawnInto = frames.backBuffer;
-    frames.Present();
-    EXPECT_EQ(frames.frontBuffer.load(), drawnInto);
-    EXPECT_EQ(frames.backBuffer, 1 - drawnInto);
-  }
-  for (int b = 0; b < kFrameBufferCount; ++b)
-    for (int v = 0; v < kFrameViewCount; ++v) frames.views[b][v] = {static_cast<std::uint32_t>(10 * b + v + 1), 1, 1};
-  for (const int viewCount : {1, 2}) {
-    frames.viewCount = viewCount;
-    frames.UpdateFrameTextures();
-    const int front = frames.frontBuffer.load();
-    EXPECT_EQ(frames.frameTextures[front][0].name, 10u * front + 1);
-    EXPECT_EQ(frames.frameTextures[front][1].name, 10u * front + viewCount);
   }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
-// Media clips made with GStreamer's own encoders, the log lines written meanwhile,
-// a shell stand-in that records what the graph asks of it, and a graph around a
-// counting stock sink with a null audio output.
+// Clips made with GStreamer's encoders, the log, a shell stand-in recording what the graph
+// asks of it, and a graph around a counting stock sink with a null audio output.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -97,21 +96,12 @@ inline std::filesystem::path Clip(const std::string& name) {
   return path;
 }
 
-// The log's messages since the last ClearLog. Any thread.
+// The log's messages since the last Clear. Any thread.
 inline LogCapture& TestLog() {
   static LogCapture* log = new LogCapture;  // lives to the process's end: streaming threads may still log
   return *log;
 }
-inline std::vector<std::string> LogLines() { return TestLog().Lines(); }
-inline void ClearLog() { TestLog().Clear(); }
-// The index of message in the log, or -1.
-inline int LogIndex(const std::string& message) {
-  const std::vector<std::string> lines = LogLines();
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (lines[i] == message) return static_cast<int>(i);
-  return -1;
-}
-inline bool Logged(const std::string& message) { return LogIndex(message) >= 0; }
+inline bool Logged(const std::string& message) { return TestLog().Logged(message); }
 
 struct RecordingHost {
   std::mutex mutex;
@@ -121,7 +111,6 @@ struct RecordingHost {
   std::vector<std::pair<std::string, std::int32_t>> seekBar;
   std::map<std::uint32_t, bool> menu;
   int layoutChanges = 0;
-  int keepDisplayOn = 0;
 
   PlaybackGraphHost Host() {
     PlaybackGraphHost host;
@@ -136,7 +125,6 @@ struct RecordingHost {
     };
     host.enableMenuItem = [this](std::uint32_t id, bool enabled) { menu[id] = enabled; };
     host.setLayoutChanged = [this] { ++layoutChanges; };
-    host.keepDisplayOn = [this] { ++keepDisplayOn; };
     host.setSeekBar = [this](const std::string& text, std::int32_t percent) {
       std::lock_guard lock(mutex);
       seekBar.emplace_back(text, percent);
@@ -198,7 +186,7 @@ bool WaitFor(Done done, std::chrono::milliseconds timeout = std::chrono::seconds
 
 class GraphTest : public ::testing::Test {
  protected:
-  void SetUp() override { ClearLog(); }
+  void SetUp() override { TestLog().Clear(); }
 
   // Tests run without a sound card: the audio goes to a null output on the clock.
   static PlaybackGraphSettings Settings() {
@@ -217,7 +205,7 @@ class GraphTest : public ::testing::Test {
   // Frames Drawn in the first statistics line logged; -1 without one.
   static int LoggedFramesDrawn() {
     const std::string prefix = "Video Statistics, Frames Drawn ";
-    for (const std::string& line : LogLines())
+    for (const std::string& line : TestLog().Lines())
       if (line.starts_with(prefix)) return std::stoi(line.substr(prefix.size()));
     return -1;
   }

@@ -33,7 +33,6 @@ TEST(RenderResultTest, FactsCodesAndLogLines) {
   for (const auto& [facts, expected] : rows) EXPECT_EQ(RenderResult(facts), expected) << static_cast<int>(facts.failure);
   EXPECT_STREQ(RenderFileLogLine(E_INVALIDARG), "Graph NOT Ready, E_ABORT");
   EXPECT_STREQ(RenderFileLogLine(VFW_E_TIMEOUT), "Graph NOT Ready, **UNKNOWN**");
-  EXPECT_EQ(HresultText(E_FILE_NOT_FOUND), "The system cannot find the file specified.");
   EXPECT_EQ(HresultText(static_cast<HRESULT>(0x8BADF00Du)), "Unknown error 0x8BADF00D");
 }
 
@@ -44,16 +43,12 @@ TEST(PolicyTest, AdmitsOnlyThePreferredComponents) {
     bool svp;
     const char* line;  // null: refused
   } rows[] = {
-      {"avdec_aac", "Codec/Decoder/Audio", false, "Selected libav Audio"},
-      {"mpegpsdemux", "Codec/Demuxer", false, "Selected GStreamer Splitter Source"},
       {"h264parse", "Codec/Parser/Converter/Video", false, "Selected GStreamer Parser"},
-      {"pulsesink", "Sink/Audio", false, "Selected PulseAudio"},
       {"identity", "Generic", true, "Selected SVP Raw Video"},
       {"identity", "Generic", false, nullptr},  // the SVP element only while SVP is on
       {"vaapih264dec", "Codec/Decoder/Video/Hardware", false, nullptr},
       {"oggdemux", "Codec/Demuxer", false, nullptr},
       {"avdec_h264_fake_parser", "Codec/Parser/Decoder", false, nullptr},
-      {"", "", true, nullptr},
   };
   for (const auto& row : rows) {
     const char* line = PreferredComponentLine(row.factory, row.klass, row.svp, "identity");
@@ -74,9 +69,6 @@ TEST(TransportMathTest, SeekTargetsTimeTextAndPercent) {
   EXPECT_EQ(TimeText(100 * 3600 * kUnitsPerSecond, 0), "100:00:00  /  00:00:00");  // hours are not wrapped
   EXPECT_EQ(PositionPercent(3'725'000'000, 72'000'000'000), 5);
   EXPECT_EQ(PositionPercent(10, 0), 0);
-  const SplitTimeResult split = SplitTime(3'725'999);
-  EXPECT_EQ(split.hours * 3600 + split.minutes * 60 + split.seconds, 3725);
-  EXPECT_EQ(split.minutes, 2);
   EXPECT_EQ(StatisticsLine({250, 3, 2497, 4}),
             "Video Statistics, Frames Drawn 250, Frames Dropped 3, Average Frame Rate 24.97 fps, Jitter 4 ms");
 }
@@ -123,7 +115,11 @@ TEST_P(OpenFileTest, ResultCodeAndLogLines) {
   const bool fellBack = row.outcomeLine != std::string("Opening File Success");
   EXPECT_EQ(Logged("Opening File Success"), !fellBack);
   EXPECT_EQ(Logged("Fallback Attempt Begin"), fellBack);
-  if (fellBack) { EXPECT_LT(LogIndex(row.renderLine), LogIndex("Fallback Attempt Begin")); }
+  if (fellBack) {
+    const auto lines = TestLog().Lines();
+    const auto at = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line); };
+    EXPECT_LT(at(row.renderLine), at("Fallback Attempt Begin"));
+  }
   for (const std::string& line : row.logged) EXPECT_TRUE(Logged(line)) << line;
   for (const std::string& line : row.notLogged) EXPECT_FALSE(Logged(line)) << line;
   if (Failed(row.result)) {
@@ -169,11 +165,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Vorbis has no libav decoder here: the first attempt plays the video alone.
         OpenRow{"VorbisAudioRefused", [] { return Clip("h264_vorbis.mkv").string(); }, VFW_S_AUDIO_NOT_RENDERED, kRun,
                 kSuccess},
-        // An audio output that cannot start, or does not exist, leaves the video playing.
+        // An audio output that cannot start leaves the video playing.
         OpenRow{"AudioOutputFails", H264Aac, VFW_S_AUDIO_NOT_RENDERED, kRun, kSuccess, false,
                 [](PlaybackGraphSettings& s) { s.audioOutput = "pulsesink server=unix:/nonexistent/quela"; }},
-        OpenRow{"AudioOutputMissing", H264Aac, VFW_S_AUDIO_NOT_RENDERED, kRun, kSuccess, false,
-                [](PlaybackGraphSettings& s) { s.audioOutput = "nosuchaudiosink"; }},
         OpenRow{"BackslashPath", [] {
                   std::string path = H264Aac();
                   std::replace(path.begin(), path.end(), '/', '\\');

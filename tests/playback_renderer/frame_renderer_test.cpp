@@ -1,7 +1,5 @@
-// The frame renderer on Mesa llvmpipe through the headless context: the view textures a
-// frame gets (sizes, source rectangles, bars, the mirror of bottom-up frames, rebuilds),
-// the debug text, and the hand-over to the render loop under FrameLock: whole frames only,
-// the statistics refresh, and a draw waiting for FrameLock giving up for a file opening.
+// The frame renderer on llvmpipe: view textures (sizes, source rectangles, bars, mirror, rebuilds),
+// the debug text, and the hand-over under FrameLock (whole frames, giving up the wait).
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -106,9 +104,9 @@ constexpr Bgra kRed{0, 0, 255, 255};
 constexpr Bgra kBlue{255, 0, 0, 255};
 constexpr Bgra kBlack{0, 0, 0, 255};
 
-// Each layout once, the 120 DPI rows scaling the textures; then bars only on screens of
-// their own shape (top and bottom, or left and right), none when the picture already fits
-// or the screen takes any shape. The bars are black.
+// Each layout once, the 120 DPI rows scaling the textures; black bars only on screens of their
+// own shape (top and bottom, or left and right), none when the picture fits (360) or the screen
+// takes any shape (flat).
 TEST_F(FrameRendererTest, TargetsSizeTheTexturesCutTheFrameAndFitItWithBars) {
   const struct {
     ScreenType screenType;
@@ -129,8 +127,6 @@ TEST_F(FrameRendererTest, TargetsSizeTheTexturesCutTheFrameAndFitItWithBars) {
        {0, 0, 960, 1080}, {961, 0, 1920, 1080}, {0, 270, 960, 810}},
       {ScreenType::Spherical, StereoMode::OverUnder, Video3DType::HalfHalf, 96, 1920, 1080, 1920, 540, 2,
        {0, 0, 1920, 540}, {0, 541, 1920, 1080}, {480, 0, 1440, 540}},
-      {ScreenType::Dome, StereoMode::Mono2D, Video3DType::HalfHalf, 96, 1920, 1080, 1920, 1080, 1,
-       {0, 0, 1920, 1080}, {}, {0, 0, 1920, 1080}},
       {ScreenType::Panoramic360, StereoMode::SideBySide, Video3DType::FullFull, 96, 3840, 1080, 1920, 1080, 2,
        {0, 0, 1920, 1080}, {1921, 0, 3840, 1080}, {0, 0, 1920, 1080}},
   };
@@ -251,9 +247,7 @@ TEST_F(FrameRendererTest, DebugTextNamesTheViewBeforeTheBufferAndIsYellow) {
   showDebugInfo = true;
   ASSERT_TRUE(Draw(*renderer, frame));  // into buffer 1
   ASSERT_TRUE(Draw(*renderer, frame));  // into buffer 0 again
-  EXPECT_EQ(renderer->debugText(0, 1),
-            "Target 1 0 \nSrc[961,0,1920,1080] RT[960,1080] \nVideo[1920,1080] DPI[96,96] Aspect[1.7778] "
-            "\nFlipped[0]");
+  EXPECT_EQ(renderer->debugText(0, 1).rfind("Target 1 0 \nSrc[961,0,1920,1080] RT[960,1080]", 0), 0u);
   EXPECT_EQ(renderer->debugText(1, 0).rfind("Target 0 1 \nSrc[0,0,960,1080]", 0), 0u);
   EXPECT_GT(YellowPixels(ReadFront(1)), 1000);
 }
@@ -273,20 +267,6 @@ TEST_F(FrameRendererTest, MirrorsBottomUpFramesWhenScaledAndReportsTheDrawnArea)
   const auto pixels = ReadFront(0);
   EXPECT_EQ(PixelAt(pixels, 2400, 2399, 0), kBlue);  // the text is at the left
   for (int x : {0, 2399}) EXPECT_EQ(PixelAt(pixels, 2400, x, 1349), kRed);
-}
-
-TEST(WrapText, BreaksAtBlanksToFitTheWidth) {
-  const auto tenPerCharacter = [](std::string_view text) { return 10.0f * static_cast<float>(text.size()); };
-  struct Row {
-    const char* text;
-    float width;
-    const char* wrapped;
-  };
-  for (const Row& row :
-       {Row{"ab cd ef", 80, "ab cd ef"}, Row{"ab cd ef", 50, "ab cd \nef"}, Row{"ab cd \nef gh", 50, "ab cd \nef gh"},
-        Row{"abcdefgh ij", 30, "abcdefgh \nij"}, Row{"", 30, ""}}) {
-    EXPECT_EQ(WrapText(row.text, row.width, tenPerCharacter), row.wrapped) << row.text;
-  }
 }
 
 TEST_F(FrameRendererTest, RenderLoopNeverSeesAHalfDrawnFrame) {

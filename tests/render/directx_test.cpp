@@ -201,12 +201,5 @@ TEST(FrameStatisticsTest, SeventyFiveFramesASecondReadAsSuch) {
   EXPECT_TRUE(request.load());
 }
 
-TEST(FrameStatisticsTest, LightsTurnHalfWayRoundTowardTheViewer) {
-  const auto turned = ViewerFacingLightDirections();
-  EXPECT_NEAR(turned[0].x, 0.5265408f, 1e-6f);
-  EXPECT_NEAR(turned[0].y, -0.5735765f, 1e-6f);
-  EXPECT_NEAR(turned[2].z, -0.4545195f, 1e-6f);
-}
-
 }  // namespace
 }  // namespace quela

@@ -161,9 +161,7 @@ TEST_F(ScreenStateTest, PositionAndScalePerScreenType) {
   } rows[] = {
       {ScreenType::Flat, -10.0f, {a, 1, 1}, true},
       {ScreenType::Panoramic180, -4.0f, {1, 0.5625f, 1}, true},
-      {ScreenType::PanoramicDish180, -6.4f, {1, 0.5625f, 1}, true},
       {ScreenType::Dome, 0.5f, {1, 1, 1}, false},
-      {ScreenType::Spherical, -0.5f, {1, 1, 1}, false},
       {static_cast<ScreenType>(9), -10.0f, {a, 1, 1}, true},
   };
   const TheaterPlacement theater{{1, 2, -30}, {0, 5, 20}, {0, 0, -1}, 3.0f};
@@ -175,7 +173,7 @@ TEST_F(ScreenStateTest, PositionAndScalePerScreenType) {
     const ScreenInfo* info = FindScreen(r.type);
     EXPECT_EQ(texts, info ? Texts{std::string(info->statusText)} : Texts{});
     // An out-of-table type keeps the last real model.
-    EXPECT_EQ(state.currentScreenModel(), info ? r.type : ScreenType::Spherical);
+    EXPECT_EQ(state.currentScreenModel(), info ? r.type : ScreenType::Dome);
     ExpectNear(state.screenPosition(), {0, 0, r.z});
     ExpectNear(state.viewerPosition(), {0, 0, 0});
     EXPECT_EQ(state.SetScreenAspect(a), r.carriesAspect);

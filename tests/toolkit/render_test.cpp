@@ -1,6 +1,6 @@
 // Models, sprites and text drawn on Mesa llvmpipe into a 64 x 64 render target, under either way of
 // reaching GL's clip space: placement, winding, lighting, fog, the custom-state hook, what the loader
-// does to the file's data, sprite sorting and batching, and text where MeasureString says.
+// does to the file's data, and text where MeasureString says, in one draw call.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -246,16 +246,6 @@ TEST(ToolkitAssets, MissingFilesRaiseFormatErrorNamingThem) {
       EXPECT_NE(std::string(e.what()).find(r.file), std::string::npos) << e.what();
     }
   }
-  // Present, the asset is the pixel stage: it compiles and draws.
-  temp.Write("lambert.dgsl.cso", "#version 330 core\nout vec4 oColor;\nvoid main() { oColor = vec4(1); }\n");
-  auto effect = factory.CreateDGSLEffect(info, false);
-  DeviceContext context(device);
-  EXPECT_NO_THROW(effect->Apply(context));
-}
-
-Texture2D Solid(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-  const std::uint8_t rgba[16] = {r, g, b, 255, r, g, b, 255, r, g, b, 255, r, g, b, 255};
-  return Texture2D(2, 2, false, rgba);
 }
 
 struct Box {
@@ -278,7 +268,8 @@ class SpriteRender : public GlTest {
     return box;
   }
 
-  const Texture2D red_ = Solid(255, 0, 0), green_ = Solid(0, 255, 0);
+  static constexpr std::uint8_t kRedTexel[4] = {255, 0, 0, 255};
+  const Texture2D red_{1, 1, false, kRedTexel};
   SpriteBatch batch_{context_};
 };
 
@@ -293,25 +284,6 @@ TEST_P(SpriteRender, SpritesLandInViewportPixels) {
   batch_.Draw(red_, Rect{2, 3, 6, 5});
   batch_.End();
   EXPECT_EQ(Painted(), (Box{18, 11, 22, 13}));
-}
-
-TEST_P(SpriteRender, SortModesOrderTheSpritesAndBatchByTexture) {
-  const struct { SpriteSortMode mode; std::size_t drawCalls; Pixel onTop; } rows[] = {
-      {SpriteSortMode::Deferred, 4, kGreenPixel},     // in order: the last (green) wins
-      {SpriteSortMode::Texture, 2, kGreenPixel},      // all red, then all green
-      {SpriteSortMode::BackToFront, 2, kRedPixel},    // greens (deeper) first, then the reds on top
-      {SpriteSortMode::FrontToBack, 2, kGreenPixel},
-      {SpriteSortMode::Immediate, 4, kGreenPixel},    // one call per Draw
-  };
-  for (const auto& r : rows) {
-    context_.Clear(kBlack);
-    batch_.Begin(r.mode);
-    for (int i = 0; i < 4; ++i)
-      batch_.Draw(i % 2 ? green_ : red_, Rect{0, 0, 8, 8}, nullptr, kWhite, 0, {}, SpriteEffects::None, i % 2 ? 0.2f + 0.1f * i : 0.1f);
-    batch_.End();
-    EXPECT_EQ(At(4, 4), r.onTop) << static_cast<int>(r.mode);
-    EXPECT_EQ(batch_.drawCallsInLastEnd(), r.drawCalls) << static_cast<int>(r.mode);
-  }
 }
 
 // Text covers exactly the box MeasureString gives, at the position asked, in one draw call per line,

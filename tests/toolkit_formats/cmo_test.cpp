@@ -124,12 +124,10 @@ std::vector<CmoMesh> SampleModel() {
   a.indexBuffers = {{0, 1, 2, 0, 2, 3}, {2, 1, 0}};
   a.submeshes = {{0, 0, 0, 0, 1}, {1, 0, 0, 3, 1}, {1, 1, 1, 0, 1}, {0, 0, 0, 6, 0}};
   a.extents = {{0, 0, 0.5f}, 1.8f, {-1, -1, 0}, {1, 1, 1}};
+  b = a;
   b.name = "日本語";
   b.materials = {DefaultCmoMaterial()};
-  b.vertexBuffers = {{Vertex(0, 0, 0, 1), Vertex(0, 1, 0, 2), Vertex(1, 0, 0, 3)}};
-  b.indexBuffers = {{0, 1, 2}};
-  b.submeshes = {{0, 0, 0, 0, 1}};
-  b.extents = {{0.3f, 0.3f, 0}, 0.7f, {0, 0, 0}, {1, 1, 0}};
+  b.submeshes = {{0, 0, 1, 0, 1}};
   return {a, b};
 }
 
@@ -147,21 +145,9 @@ TEST(CmoRoundTrip, ReadsBackExactlyWhatWasWrittenAlsoThroughAFile) {
   EXPECT_THROW(ReadCmoFile(dir.path().string()), FormatError);
 }
 
-TEST(CmoWriter, RejectsWhatTheReaderWouldRejectOrChange) {
-  using M = std::vector<CmoMesh>&;
-  for (void (*edit)(M) : {+[](M m) { m.clear(); }, +[](M m) { m[1].materials.clear(); }, +[](M m) { m[1].vertexBuffers.clear(); },
-                          +[](M m) { m[1].indexBuffers[0].clear(); }, +[](M m) { m[1].indexBuffers[0][2] = 3; },
-                          +[](M m) { m[1].name = "bad \xC3"; }, +[](M m) { m[1].name = std::string("nul\0inside", 10); }}) {
-    auto model = SampleModel();
-    edit(model);
-    EXPECT_THROW(WriteCmo(model), std::invalid_argument);
-  }
-}
-
 // Field order and offsets of a hand-built file; trailing bytes are ignored.
 TEST(CmoReader, ReadsHandBuiltFields) {
-  MeshSpec s;
-  s.firstX = 7.0f;
+  MeshSpec s{.firstX = 7.0f};
   RawCmo raw({s});
   raw.bytes.push_back(0x55);
   const auto meshes = Read(raw.bytes);
@@ -175,12 +161,10 @@ TEST(CmoReader, ReadsHandBuiltFields) {
   const CmoVertex& v = m.vertexBuffers[0][0];
   EXPECT_EQ(std::tie(v.position[0], v.normal[0], v.tangent[3], v.texcoord[1]), std::make_tuple(7.0f, 0.75f, 2.25f, 0.75f));
   EXPECT_EQ(v.color, 0x281E140Au);  // file bytes R, G, B, A
-  EXPECT_EQ(std::tie(m.extents.radius, m.extents.max[2]), std::make_tuple(3.0f, 9.0f));
-  EXPECT_EQ(m.submeshes[0], (CmoSubmesh{0, 0, 0, 0, 1}));
+  EXPECT_EQ(m.extents.radius, 3.0f);
 
   s.materials = 0;  // a mesh without materials gets the default one
   EXPECT_EQ(Read(s)[0].materials, std::vector<CmoMaterial>{DefaultCmoMaterial()});
-  EXPECT_EQ(DefaultCmoMaterial().name, "Default");
 }
 
 TEST(CmoReader, NamesFromUtf16) {
