@@ -1,5 +1,13 @@
 // The kernels for AVX2 processors: sixteen pixels per step. Built with -mavx2;
 // reached only through Avx2Kernels, which checks the processor first.
+//
+// YUV is summed exactly in 32-bit lanes, one lane per horizontal pixel pair: the
+// pair's chroma terms, every constant of the arithmetic folded in, plus luma
+// times kLuma of its even or of its odd pixel. The high 16 bits of such a sum are
+// the channel before any shift beyond 16. Lane 0 holds pairs 0, 1, 4, 5 (pixels
+// 0-3 and 8-11) and lane 1 pairs 2, 3, 6, 7: broadcast loads and in-lane shuffles
+// put them there, since shuffles across the 128-bit lanes cost several times
+// more, and StoreBgra's in-lane unpacks put the pixels back in order.
 #include <immintrin.h>
 
 #include "playback/convert/convert_kernels.h"
@@ -8,67 +16,28 @@
 namespace quela {
 namespace {
 
-// Lanes hold pixels 0-3 and 8-11, then 4-7 and 12-15: the in-lane unpacks of
-// StoreBgra turn that order back into two runs of eight consecutive pixels.
+__m256i Broadcast16(const std::uint8_t* p) {
+  return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+// Thirty-two bytes with their quadwords 0 and 2 in lane 0 and 1 and 3 in lane 1:
+// two broadcasts and an in-lane shuffle instead of a lane-crossing permute.
+__m256i LoadQuadsInLaneOrder(const std::uint8_t* p) {
+  return _mm256_castpd_si256(
+      _mm256_shuffle_pd(_mm256_castsi256_pd(Broadcast16(p)), _mm256_castsi256_pd(Broadcast16(p + 16)), 0b1100));
+}
+
+// The operations Rgb16 needs. Lanes hold pixels 0-3 and 8-11, then 4-7 and 12-15.
 struct Avx2Ops {
   using V = __m256i;
   static constexpr int kPixels = 16;
 
   static V Set(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
-  static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
-  static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
-  static V MulHi(V a, V b) { return _mm256_mulhi_epi16(a, b); }
-  static V MulLo(V a, V b) { return _mm256_mullo_epi16(a, b); }
-  static V Xor(V a, V b) { return _mm256_xor_si256(a, b); }
   static V And(V a, V b) { return _mm256_and_si256(a, b); }
-  static V Greater(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
   static V ShiftLeft(V a, int bits) { return _mm256_slli_epi16(a, bits); }
   static V ShiftRight(V a, int bits) { return _mm256_srli_epi16(a, bits); }
-  static V ShiftRightSigned(V a, int bits) { return _mm256_srai_epi16(a, bits); }
-  static V SubSaturate(V a, V b) { return _mm256_subs_epu16(a, b); }
-
-  static V LoadLuma(const std::uint8_t* p) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    return _mm256_cvtepu8_epi16(_mm_shuffle_epi32(x, _MM_SHUFFLE(3, 1, 2, 0)));
-  }
-  // Sixteen chroma samples, for pixels 0-31, in the order SpreadLow and SpreadHigh need.
-  static V LoadChroma(const std::uint8_t* p) {
-    const __m128i order = _mm_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, 2, 3, 6, 7, 10, 11, 14, 15);
-    return _mm256_cvtepu8_epi16(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), order));
-  }
-  // Sixteen U, V pairs, for pixels 0-31: the U and the V in LoadChroma's order.
-  static void LoadChromaPairs(const std::uint8_t* p, V& u, V& v) {
-    // Within each lane, U and V of pairs 0, 1, 4, 5, then 2, 3, 6, 7; the permute
-    // puts both lanes' U first, each group of four beside its other lane's.
-    const V split = _mm256_setr_epi8(0, 2, 8, 10, 4, 6, 12, 14, 1, 3, 9, 11, 5, 7, 13, 15,  //
-                                     0, 2, 8, 10, 4, 6, 12, 14, 1, 3, 9, 11, 5, 7, 13, 15);
-    const V pairs = _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), split);
-    const V grouped = _mm256_permutevar8x32_epi32(pairs, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
-    u = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(grouped));
-    v = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(grouped, 1));
-  }
-  // Thirty-two pixels: luma of pixels 0-15 and 16-31 in lane order, and the
-  // sixteen pairs' U and V once each, ordered so that SpreadLow and SpreadHigh
-  // put them in the lanes of their pixels.
-  static void LoadPacked422(const std::uint8_t* p, V& first, V& second, V& u, V& v) {
-    const V a = LoadWords(p);
-    const V b = LoadWords(p + 32);
-    const V lowByte = _mm256_set1_epi16(0xFF);
-    first = _mm256_and_si256(a, lowByte);
-    second = _mm256_and_si256(b, lowByte);
-    // Each lane gathers its four U, then its four V; the unpacks put a's before b's.
-    const V gather = _mm256_setr_epi8(1, -1, 5, -1, 9, -1, 13, -1, 3, -1, 7, -1, 11, -1, 15, -1,  //
-                                      1, -1, 5, -1, 9, -1, 13, -1, 3, -1, 7, -1, 11, -1, 15, -1);
-    const V ua = _mm256_shuffle_epi8(a, gather), ub = _mm256_shuffle_epi8(b, gather);
-    u = _mm256_unpacklo_epi64(ua, ub);
-    v = _mm256_unpackhi_epi64(ua, ub);
-  }
-  static V SpreadLow(V t) { return _mm256_unpacklo_epi16(t, t); }
-  static V SpreadHigh(V t) { return _mm256_unpackhi_epi16(t, t); }
   // Sixteen 16-bit words, four pixels per quadword, in lane order.
-  static V LoadWords(const std::uint8_t* p) {
-    return _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), _MM_SHUFFLE(3, 1, 2, 0));
-  }
+  static V LoadWords(const std::uint8_t* p) { return LoadQuadsInLaneOrder(p); }
   static void StoreBgra(std::uint8_t* d, V b, V g, V r) {
     const V br = _mm256_packus_epi16(b, r);
     const V ga = _mm256_packus_epi16(g, _mm256_set1_epi16(255));
@@ -78,6 +47,126 @@ struct Avx2Ops {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32), _mm256_unpackhi_epi16(bg, ra));
   }
 };
+
+__m256i Set32(std::int32_t value) { return _mm256_set1_epi32(value); }
+
+// A shuffle of the bytes of each 128-bit lane to 32-bit lanes, zero-extended:
+// bytes a-d of lane 0 and e-h of lane 1.
+__m256i BytesToLanes(char a, char b, char c, char d, char e, char f, char g, char h) {
+  return _mm256_setr_epi8(a, -1, -1, -1, b, -1, -1, -1, c, -1, -1, -1, d, -1, -1, -1,  //
+                          e, -1, -1, -1, f, -1, -1, -1, g, -1, -1, -1, h, -1, -1, -1);
+}
+// Of sixteen bytes in both lanes, one per pixel: the even pixels' and the odd pixels'.
+__m256i EvenPixelBytes() { return BytesToLanes(0, 2, 8, 10, 4, 6, 12, 14); }
+__m256i OddPixelBytes() { return BytesToLanes(1, 3, 9, 11, 5, 7, 13, 15); }
+
+// The chroma part of each channel's sum, from U and V (0-255) one per pair,
+// with every constant but the luma's product folded in: the 128 off U and V,
+// the rounding and, where luma is not clamped, its 16.
+struct ChromaSums {
+  __m256i blue, green, red;
+};
+
+template <class A>
+constexpr std::int32_t kBase = A::kRound - (A::kClampLuma ? 0 : 16 * A::kLuma);
+
+template <class A>
+[[gnu::always_inline]] inline __m256i BlueSum(__m256i u) {
+  return _mm256_add_epi32(_mm256_mullo_epi32(u, Set32(A::kBlueU)), Set32(kBase<A> - 128 * A::kBlueU));
+}
+
+template <class A>
+[[gnu::always_inline]] inline __m256i GreenSum(__m256i u, __m256i v) {
+  return _mm256_add_epi32(
+      _mm256_add_epi32(_mm256_mullo_epi32(u, Set32(A::kGreenU)), _mm256_mullo_epi32(v, Set32(A::kGreenV))),
+      Set32(kBase<A> - 128 * (A::kGreenU + A::kGreenV)));
+}
+
+// The same from U and V as the low and the high word of each lane, in one
+// multiply-add: the lane's own value U + 65536 V, taken off, brings V's factor
+// into 16-bit range.
+template <class A>
+[[gnu::always_inline]] inline __m256i GreenSumOfWordPairs(__m256i uv) {
+  constexpr std::int32_t uFactor = A::kGreenU + 1, vFactor = A::kGreenV + 65536;
+  static_assert(uFactor >= -32768 && uFactor <= 32767 && vFactor >= -32768 && vFactor <= 32767);
+  const __m256i products = _mm256_madd_epi16(uv, Set32(vFactor * 65536 + (uFactor & 0xFFFF)));
+  return _mm256_add_epi32(_mm256_sub_epi32(products, uv), Set32(kBase<A> - 128 * (A::kGreenU + A::kGreenV)));
+}
+
+template <class A>
+[[gnu::always_inline]] inline __m256i RedSum(__m256i v) {
+  return _mm256_add_epi32(_mm256_mullo_epi32(v, Set32(A::kRedV)), Set32(kBase<A> - 128 * A::kRedV));
+}
+
+// One channel of sixteen pixels as 16-bit words, to be saturated by the pack.
+template <class A>
+[[gnu::always_inline]] inline __m256i Channel(__m256i evenLuma, __m256i oddLuma, __m256i chroma) {
+  // Multiplying the words by (0, 1) moves each even sum's high word down to meet the odd one's.
+  const __m256i even = _mm256_madd_epi16(_mm256_add_epi32(evenLuma, chroma), Set32(1 << 16));
+  const __m256i words = _mm256_blend_epi16(even, _mm256_add_epi32(oddLuma, chroma), 0xAA);
+  if constexpr (A::kShift == 16) return words;
+  // The rest of the shift as a multiply: the shift ports are busy with the shuffles.
+  return _mm256_mulhi_epi16(words, _mm256_set1_epi16(static_cast<short>(1 << (32 - A::kShift))));
+}
+
+// Sixteen pixels from Y of each pair's even and odd pixel (clamped where A clamps).
+template <class A>
+[[gnu::always_inline]] inline void StorePairs(__m256i evenY, __m256i oddY, const ChromaSums& c, std::uint8_t* dst) {
+  const __m256i even = _mm256_mullo_epi32(evenY, Set32(A::kLuma));
+  const __m256i odd = _mm256_mullo_epi32(oddY, Set32(A::kLuma));
+  Avx2Ops::StoreBgra(dst, Channel<A>(even, odd, c.blue), Channel<A>(even, odd, c.green), Channel<A>(even, odd, c.red));
+}
+
+// Sixteen pixels of two rows; the chroma sums serve both.
+template <class A, bool kInterleaved>
+[[gnu::always_inline]] inline void Yuv420Block(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
+                                               const std::uint8_t* v, std::uint8_t* d0, std::uint8_t* d1) {
+  __m256i us, vs;
+  if constexpr (kInterleaved) {
+    const __m256i pairs = Broadcast16(u);  // eight U V pairs
+    us = _mm256_shuffle_epi8(pairs, EvenPixelBytes());
+    vs = _mm256_shuffle_epi8(pairs, OddPixelBytes());
+  } else {
+    const __m256i order = BytesToLanes(0, 1, 4, 5, 2, 3, 6, 7);
+    us = _mm256_shuffle_epi8(_mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(u))), order);
+    vs = _mm256_shuffle_epi8(_mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v))), order);
+  }
+  const ChromaSums c{BlueSum<A>(us), GreenSum<A>(us, vs), RedSum<A>(vs)};
+  const auto row = [&c](const std::uint8_t* y, std::uint8_t* d) {
+    __m256i luma = Broadcast16(y);
+    if constexpr (A::kClampLuma) luma = _mm256_subs_epu8(luma, _mm256_set1_epi8(16));
+    StorePairs<A>(_mm256_shuffle_epi8(luma, EvenPixelBytes()), _mm256_shuffle_epi8(luma, OddPixelBytes()), c, d);
+  };
+  row(y0, d0);
+  row(y1, d1);
+}
+
+template <class A>
+void Planar420(const std::uint8_t* y, std::ptrdiff_t yStride, const std::uint8_t* u, std::ptrdiff_t uStride,
+               const std::uint8_t* v, std::ptrdiff_t vStride, std::uint8_t* dst, std::ptrdiff_t dstStride, int width,
+               int height) {
+  Yuv420Rows<A, 16, false>(y, yStride, u, uStride, v, vStride, dst, dstStride, width, height, Yuv420Block<A, false>);
+}
+
+void SemiPlanar420(const std::uint8_t* y, std::ptrdiff_t yStride, const std::uint8_t* uv, std::ptrdiff_t uvStride,
+                   std::uint8_t* dst, std::ptrdiff_t dstStride, int width, int height) {
+  Yuv420Rows<OpenCvArithmetic, 16, true>(y, yStride, uv, uvStride, uv + 1, uvStride, dst, dstStride, width, height,
+                                         Yuv420Block<OpenCvArithmetic, true>);
+}
+
+void Packed422(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
+               int width, int height) {
+  Packed422Rows<16>(src, srcStride, dst, dstStride, width, height, [](const std::uint8_t* s, std::uint8_t* d) {
+    // Pixels 0-3 and 8-11 (Y0 U Y1 V per pair) to lane 0, 4-7 and 12-15 to lane 1.
+    const __m256i pairs = LoadQuadsInLaneOrder(s);
+    using A = TableArithmetic;
+    const __m256i uv = _mm256_srli_epi16(pairs, 8);
+    const ChromaSums c{BlueSum<A>(_mm256_and_si256(uv, Set32(0xFFFF))), GreenSumOfWordPairs<A>(uv),
+                       RedSum<A>(_mm256_srli_epi32(pairs, 24))};
+    StorePairs<A>(_mm256_shuffle_epi8(pairs, BytesToLanes(0, 4, 8, 12, 0, 4, 8, 12)),
+                  _mm256_shuffle_epi8(pairs, BytesToLanes(2, 6, 10, 14, 2, 6, 10, 14)), c, d);
+  });
+}
 
 // Eight pixels per step from two overlapping 16-byte loads (pixels 0-3 and 4-7).
 void Rgb24(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride, int width,
@@ -104,7 +193,9 @@ void Rgb24(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst,
 }  // namespace
 
 const ConvertKernels& Avx2KernelTable() {
-  static constexpr ConvertKernels kernels = KernelSet<Avx2Ops>(&Rgb24);
+  static constexpr ConvertKernels kernels = {
+      &Planar420<TableArithmetic>, &Planar420<OpenCvArithmetic>, &SemiPlanar420, &Packed422,
+      &Rgb16<Avx2Ops, 5>,          &Rgb16<Avx2Ops, 6>,           &Rgb24};
   return kernels;
 }
 

@@ -88,9 +88,10 @@ TEST(ReferenceConversionTest, GivesTheDocumentedValues) {
 }
 
 // A row pair per (U, V); the 2 x 2 blocks of a pair hold all 256 luma values, and
-// the last four columns take the scalar path at the end of each row. The table
-// arithmetic is checked pixel by pixel, OpenCV's against OpenCV itself.
-TEST_P(ConvertKernelsTest, Yuv420MatchesItsArithmeticForEveryInput) {
+// the last eight columns take the scalar path at the end of each row. The table
+// arithmetic is checked pixel by pixel, YUY2 of the same pixels against it, and
+// OpenCV's arithmetic against OpenCV itself.
+TEST_P(ConvertKernelsTest, YuvMatchesItsArithmeticForEveryInput) {
   const int width = 136, height = 2 * 65536, cw = width / 2;
   std::vector<std::uint8_t> luma(width * height), u(luma.size() / 4), v(luma.size() / 4), uv(luma.size() / 2);
   for (int row = 0; row < height; ++row) {
@@ -109,6 +110,14 @@ TEST_P(ConvertKernelsTest, Yuv420MatchesItsArithmeticForEveryInput) {
           << "x " << x << " row " << row;
     }
   }
+  std::vector<std::uint8_t> packed(luma.size() * 2), packedOut(out.size());
+  for (std::size_t i = 0; i < luma.size(); ++i) {
+    const std::size_t chroma = i / width / 2 * cw;
+    packed[2 * i] = luma[i];
+    packed[2 * i + 1] = i % 2 == 0 ? u[chroma] : v[chroma];
+  }
+  k.packed422(packed.data(), 2 * width, packedOut.data(), width * 4, width, height);
+  EXPECT_EQ(std::memcmp(packedOut.data(), out.data(), out.size()), 0) << "YUY2";
   cv::Mat expected;
   cv::cvtColorTwoPlane(cv::Mat(height, width, CV_8UC1, luma.data()), cv::Mat(height / 2, cw, CV_8UC2, uv.data()),
                        expected, cv::COLOR_YUV2BGRA_NV12);
