@@ -1,10 +1,13 @@
 // Conversion time per frame: our converters beside libyuv and OpenCV on the same
 // frames, and the table arithmetic written plainly. ./playback_convert_bench
 // All times are wall-clock; OpenCV runs on its worker threads as well as on one.
+// quela_per_libyuv/* runs ours and libyuv in turns and reports the ratio.
 #include <benchmark/benchmark.h>
 #include <libyuv/convert_argb.h>
 #include <libyuv/planar_functions.h>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -112,36 +115,65 @@ void PlainTables(benchmark::State& state, Size size) {
   }, f.out.size());
 }
 
-void Libyuv(benchmark::State& state, const char* name, Size size) {
-  const std::string n = name;
-  const PixelFormat format = n == "I420ToARGB"     ? PixelFormat::kI420
-                             : n == "NV12ToARGB"   ? PixelFormat::kNV12
-                             : n == "YUY2ToARGB"   ? PixelFormat::kYUY2
-                             : n == "RGB565ToARGB" ? PixelFormat::kRGB565
-                             : n == "ARGB1555ToARGB" ? PixelFormat::kRGB555
-                             : n == "RGB24ToARGB"  ? PixelFormat::kRGB24
-                                                   : PixelFormat::kRGB32;
-  Frame f(format, size);
+PixelFormat LibyuvFormat(const std::string& name) {
+  return name == "I420ToARGB"       ? PixelFormat::kI420
+         : name == "NV12ToARGB"     ? PixelFormat::kNV12
+         : name == "YUY2ToARGB"     ? PixelFormat::kYUY2
+         : name == "RGB565ToARGB"   ? PixelFormat::kRGB565
+         : name == "ARGB1555ToARGB" ? PixelFormat::kRGB555
+         : name == "RGB24ToARGB"    ? PixelFormat::kRGB24
+                                    : PixelFormat::kRGB32;
+}
+
+// libyuv's conversion of f, a frame in LibyuvFormat(name), into out (w x h BGRA).
+std::function<void()> LibyuvConversion(const std::string& name, Frame& f, std::uint8_t* out) {
   const auto& p = f.planes;
-  std::uint8_t* out = f.out.data();
   const int os = f.w * 4, s = static_cast<int>(p.stride[0]);
-  std::function<void()> convert;
-  if (format == PixelFormat::kI420) {
-    convert = [&] { libyuv::I420ToARGB(p.data[0], s, p.data[1], f.w / 2, p.data[2], f.w / 2, out, os, f.w, f.h); };
-  } else if (format == PixelFormat::kNV12) {
-    convert = [&] { libyuv::NV12ToARGB(p.data[0], s, p.data[1], f.w, out, os, f.w, f.h); };
-  } else if (format == PixelFormat::kYUY2) {
-    convert = [&] { libyuv::YUY2ToARGB(p.data[0], s, out, os, f.w, f.h); };
-  } else if (format == PixelFormat::kRGB565) {
-    convert = [&] { libyuv::RGB565ToARGB(p.data[0], s, out, os, f.w, f.h); };
-  } else if (format == PixelFormat::kRGB555) {
-    convert = [&] { libyuv::ARGB1555ToARGB(p.data[0], s, out, os, f.w, f.h); };
-  } else if (format == PixelFormat::kRGB24) {
-    convert = [&] { libyuv::RGB24ToARGB(p.data[0], s, out, os, f.w, f.h); };
-  } else {
-    convert = [&] { libyuv::ARGBCopy(p.data[0], s, out, os, f.w, f.h); };
+  switch (LibyuvFormat(name)) {
+    case PixelFormat::kI420:
+      return [=, &f] { libyuv::I420ToARGB(p.data[0], s, p.data[1], f.w / 2, p.data[2], f.w / 2, out, os, f.w, f.h); };
+    case PixelFormat::kNV12:
+      return [=, &f] { libyuv::NV12ToARGB(p.data[0], s, p.data[1], f.w, out, os, f.w, f.h); };
+    case PixelFormat::kYUY2: return [=, &f] { libyuv::YUY2ToARGB(p.data[0], s, out, os, f.w, f.h); };
+    case PixelFormat::kRGB565: return [=, &f] { libyuv::RGB565ToARGB(p.data[0], s, out, os, f.w, f.h); };
+    case PixelFormat::kRGB555: return [=, &f] { libyuv::ARGB1555ToARGB(p.data[0], s, out, os, f.w, f.h); };
+    case PixelFormat::kRGB24: return [=, &f] { libyuv::RGB24ToARGB(p.data[0], s, out, os, f.w, f.h); };
+    default: return [=, &f] { libyuv::ARGBCopy(p.data[0], s, out, os, f.w, f.h); };
   }
-  Run(state, convert, f.out.size());
+}
+
+void Libyuv(benchmark::State& state, const char* name, Size size) {
+  Frame f(LibyuvFormat(name), size);
+  Run(state, LibyuvConversion(name, f, f.out.data()), f.out.size());
+}
+
+// Ours and libyuv in turns on the same frames, so that both meet the same load
+// on a shared machine: per iteration, our best of ten over libyuv's best of ten;
+// the counter is the median of those ratios.
+void AgainstLibyuv(benchmark::State& state, Format format, const char* name, Size size) {
+  Frame f(format.format, size);
+  FrameConverter converter;
+  converter.Setup({format.format, size.width, size.height});
+  // Both read the same frame and write the same memory, the converter's output:
+  // two sets of buffers would crowd each other out of the cache.
+  std::uint8_t* out = const_cast<std::uint8_t*>(converter.Convert(f.planes));
+  const std::function<void()> libyuv = LibyuvConversion(name, f, out);
+  const auto bestOfTen = [](const std::function<void()>& convert) {
+    double best = 1e30;
+    for (int i = 0; i < 10; ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      convert();
+      best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+  };
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    const double own = bestOfTen([&] { benchmark::DoNotOptimize(converter.Convert(f.planes)); });
+    ratios.push_back(own / bestOfTen(libyuv));
+  }
+  std::sort(ratios.begin(), ratios.end());
+  state.counters["ours_per_libyuv"] = ratios[ratios.size() / 2];
 }
 
 void OpenCv(benchmark::State& state, PixelFormat format, int code, Size size, int threads) {
@@ -171,6 +203,20 @@ void RegisterAll() {
     for (const char* name :
          {"I420ToARGB", "NV12ToARGB", "YUY2ToARGB", "ARGB1555ToARGB", "RGB565ToARGB", "RGB24ToARGB", "ARGBCopy"}) {
       add("libyuv/" + std::string(name) + at, [=](benchmark::State& s) { Libyuv(s, name, size); });
+    }
+    // YV12 beside I420ToARGB: libyuv's YV12 is I420 with the chroma planes exchanged.
+    const struct {
+      Format format;
+      const char* libyuv;
+    } against[] = {{kFormats[2], "I420ToARGB"},   {kFormats[1], "I420ToARGB"},     {kFormats[0], "NV12ToARGB"},
+                   {kFormats[4], "YUY2ToARGB"},   {kFormats[5], "ARGB1555ToARGB"}, {kFormats[6], "RGB565ToARGB"},
+                   {kFormats[7], "RGB24ToARGB"}};
+    for (const auto& pair : against) {
+      benchmark::RegisterBenchmark(("quela_per_libyuv/" + std::string(pair.format.name) + at).c_str(),
+                                   [=](benchmark::State& s) { AgainstLibyuv(s, pair.format, pair.libyuv, size); })
+          ->Iterations(25)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
     }
     const struct {
       const char* name;
