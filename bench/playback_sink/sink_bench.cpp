@@ -12,6 +12,7 @@
 
 #include "playback/sink/d2d_video_render.h"
 #include "playback/sink/video_sink_element.h"
+#include "tests/support/play_until_end.h"
 
 namespace quela {
 namespace {
@@ -32,13 +33,7 @@ class CountingRenderer : public FrameRendererSink {
 };
 
 bool RunToEnd(GstElement* pipeline) {
-  gst_element_set_state(pipeline, GST_STATE_PLAYING);
-  GstBus* bus = gst_element_get_bus(pipeline);
-  GstMessage* message =
-      gst_bus_timed_pop_filtered(bus, 300 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-  const bool ended = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-  if (message) gst_message_unref(message);
-  gst_object_unref(bus);
+  const bool ended = test::PlayUntilEnd(pipeline, 300 * GST_SECOND) == GST_MESSAGE_EOS;
   gst_element_set_state(pipeline, GST_STATE_NULL);
   return ended;
 }

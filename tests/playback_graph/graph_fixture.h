@@ -19,6 +19,7 @@
 
 #include "playback/graph/playback_graph.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/play_until_end.h"
 
 namespace quela::test {
 
@@ -49,13 +50,7 @@ inline bool RunToEnd(const std::string& description) {
     if (pipeline) gst_object_unref(pipeline);
     return false;
   }
-  gst_element_set_state(pipeline, GST_STATE_PLAYING);
-  GstBus* bus = gst_element_get_bus(pipeline);
-  GstMessage* message =
-      gst_bus_timed_pop_filtered(bus, 120 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-  const bool ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-  if (message) gst_message_unref(message);
-  gst_object_unref(bus);
+  const bool ok = PlayUntilEnd(pipeline, 120 * GST_SECOND) == GST_MESSAGE_EOS;
   gst_element_set_state(pipeline, GST_STATE_NULL);
   gst_object_unref(pipeline);
   return ok;

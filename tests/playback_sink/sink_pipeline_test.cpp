@@ -26,6 +26,7 @@
 #include "playback/sink/renderer_quality.h"
 #include "playback/sink/video_sink_element.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/play_until_end.h"
 
 namespace quela::test {
 namespace {
@@ -143,16 +144,7 @@ class TestPipeline {
 
   // Plays until EOS or ERROR and returns which; GST_MESSAGE_UNKNOWN after 20 s.
   GstMessageType Run() {
-    if (!pipeline_) return GST_MESSAGE_UNKNOWN;
-    gst_element_set_state(pipeline_, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    GstMessage* message =
-        gst_bus_timed_pop_filtered(bus, 20 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    gst_object_unref(bus);
-    if (!message) return GST_MESSAGE_UNKNOWN;
-    const GstMessageType type = GST_MESSAGE_TYPE(message);
-    gst_message_unref(message);
-    return type;
+    return pipeline_ ? PlayUntilEnd(pipeline_, 20 * GST_SECOND) : GST_MESSAGE_UNKNOWN;
   }
 
  private:
