@@ -106,15 +106,6 @@ TEST(LoadINIFileConfigTest, UnreadableFilesGiveTheDefaultsAndAWarning) {
   }
 }
 
-TEST(ProfileIntTest, ReadsLeadingDecimalDigitsAndSaturates) {
-  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-  const std::pair<std::string_view, std::int32_t> cases[] = {
-      {"+7", 7},   {"  -12abc", -12}, {"1.9", 1},           {"0x10", 0},
-      {"- 5", 0},  {"2147483647", kMax}, {"4294967297", kMax}, {"-2147483649", kMin}};
-  for (const auto& [value, expected] : cases) EXPECT_EQ(ProfileInt(value), expected) << value;
-}
-
 TEST(IniFileTest, LooksUpValuesTheWayTheProfileFunctionsDo) {
   constexpr std::string_view kMissing = "<default>";
   const std::pair<std::string_view, std::string_view> cases[] = {  // text, value of [S] K
@@ -129,13 +120,18 @@ TEST(IniFileTest, LooksUpValuesTheWayTheProfileFunctionsDo) {
       {"[S]\nK=ab\0cd\n"sv, "ab"},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(IniFile::Parse(text).GetString("S", "K", kMissing), expected) << text;
-}
-
-TEST(IniFileTest, EmptyValueGivesTheIntegerDefault) {
-  const IniFile ini = IniFile::Parse("[S]\nK=\nQ=\"\"\n");
-  EXPECT_EQ(ini.GetInt("S", "K", 5), 5);
-  EXPECT_EQ(ini.GetInt("S", "Q", 5), 5);
-  EXPECT_EQ(ini.GetString("S", "K", "d"), "");
+  // An empty value is an empty string, but gives an integer its default.
+  const IniFile empty = IniFile::Parse("[S]\nK=\nQ=\"\"\n");
+  EXPECT_EQ(empty.GetString("S", "K", "d"), "");
+  EXPECT_EQ(empty.GetInt("S", "K", 5), 5);
+  EXPECT_EQ(empty.GetInt("S", "Q", 5), 5);
+  // Integers read their leading decimal digits and saturate.
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  const std::pair<std::string_view, std::int32_t> ints[] = {
+      {"+7", 7},   {"  -12abc", -12}, {"1.9", 1},           {"0x10", 0},
+      {"- 5", 0},  {"2147483647", kMax}, {"4294967297", kMax}, {"-2147483649", kMin}};
+  for (const auto& [value, expected] : ints) EXPECT_EQ(ProfileInt(value), expected) << value;
 }
 
 TEST(FindConfigFileTest, WorkingDirectoryFirstThenTheUsersConfigFolder) {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "playback/graph/graph_builder_cb.h"
 #include "playback/graph/graph_result.h"
@@ -13,14 +13,13 @@
 #include "playback/graph/sink_statistics.h"
 #include "playback/graph/transport_math.h"
 #include "tests/playback_graph/graph_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace quela::test {
 namespace {
 
 TEST(RenderResultTest, FactsCodesAndLogLines) {
   const std::pair<RenderFacts, HRESULT> rows[] = {
-      {{.videoRendered = true, .videoStream = true}, S_OK},
-      {{.videoRendered = true, .videoStream = true, .audioStream = true}, VFW_S_AUDIO_NOT_RENDERED},
       {{.audioRendered = true, .videoStream = true, .audioStream = true}, VFW_S_VIDEO_NOT_RENDERED},
       {{.videoRendered = true, .videoStream = true, .otherStreamLeft = true}, VFW_S_PARTIAL_RENDER},
       {{.videoStream = true}, VFW_E_CANNOT_RENDER},
@@ -37,12 +36,7 @@ TEST(RenderResultTest, FactsCodesAndLogLines) {
 }
 
 TEST(PolicyTest, AdmitsOnlyThePreferredComponents) {
-  const struct {
-    const char* factory;
-    const char* klass;
-    bool svp;
-    const char* line;  // null: refused
-  } rows[] = {
+  const std::tuple<const char*, const char*, bool, const char*> rows[] = {  // factory, class, SVP on, line or refused
       {"h264parse", "Codec/Parser/Converter/Video", false, "Selected GStreamer Parser"},
       {"identity", "Generic", true, "Selected SVP Raw Video"},
       {"identity", "Generic", false, nullptr},  // the SVP element only while SVP is on
@@ -50,9 +44,9 @@ TEST(PolicyTest, AdmitsOnlyThePreferredComponents) {
       {"oggdemux", "Codec/Demuxer", false, nullptr},
       {"avdec_h264_fake_parser", "Codec/Parser/Decoder", false, nullptr},
   };
-  for (const auto& row : rows) {
-    const char* line = PreferredComponentLine(row.factory, row.klass, row.svp, "identity");
-    EXPECT_STREQ(line ? line : "(refused)", row.line ? row.line : "(refused)") << row.factory;
+  for (const auto& [factory, klass, svp, expected] : rows) {
+    const char* line = PreferredComponentLine(factory, klass, svp, "identity");
+    EXPECT_STREQ(line ? line : "(refused)", expected ? expected : "(refused)") << factory;
   }
 }
 
@@ -71,12 +65,6 @@ TEST(TransportMathTest, SeekTargetsTimeTextAndPercent) {
   EXPECT_EQ(PositionPercent(10, 0), 0);
   EXPECT_EQ(StatisticsLine({250, 3, 2497, 4}),
             "Video Statistics, Frames Drawn 250, Frames Dropped 3, Average Frame Rate 24.97 fps, Jitter 4 ms");
-}
-
-std::string ClipBytes(const std::string& name, std::size_t count) {
-  std::string bytes(count, '\0');
-  std::ifstream(Clip(name), std::ios::binary).read(bytes.data(), static_cast<std::streamsize>(count));
-  return bytes;
 }
 
 struct OpenRow {
@@ -175,15 +163,16 @@ INSTANTIATE_TEST_SUITE_P(
                 }, S_OK, kRun, kSuccess},
         OpenRow{"FileUri", [] { return "file://" + H264Aac(); }, S_OK, kRun, kSuccess},
         OpenRow{"TruncatedHalf", [] {
-                  const std::uintmax_t size = std::filesystem::file_size(Clip("h264_aac.mkv"));
-                  return ScratchFile("half.mkv", ClipBytes("h264_aac.mkv", size / 2)).string();
+                  const std::string bytes = ReadFile(Clip("h264_aac.mkv"));
+                  return ScratchFile("half.mkv", bytes.substr(0, bytes.size() / 2)).string();
                 }, S_OK, kRun, kSuccess},
         OpenRow{"Missing", [] { return H264Aac() + ".missing"; }, E_FILE_NOT_FOUND,
                 "Graph NOT Ready, **UNKNOWN**", kFailed},
         OpenRow{"Empty", [] { return ScratchFile("empty.mkv", "").string(); }, VFW_E_UNKNOWN_FILE_TYPE,
                 "Graph NOT Ready, VFW_E_UNKNOWN_FILE_TYPE", kFailed},
         OpenRow{"CorruptContainer", [] {
-                  return ScratchFile("corrupt.mkv", ClipBytes("h264_aac.mkv", 64) + std::string(4000, '\x5a')).string();
+                  const std::string head = ReadFile(Clip("h264_aac.mkv")).substr(0, 64);
+                  return ScratchFile("corrupt.mkv", head + std::string(4000, '\x5a')).string();
                 }, VFW_E_INVALID_FILE_FORMAT, "Graph NOT Ready, VFW_E_INVALID_FILE_FORMAT", kFailed, true},
         OpenRow{"SubtitlesOnly", [] { return Clip("subtitles_only.mkv").string(); }, VFW_E_UNSUPPORTED_STREAM,
                 "Graph NOT Ready, VFW_E_UNSUPPORTED_STREAM", kFailed},

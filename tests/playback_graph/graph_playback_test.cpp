@@ -2,6 +2,8 @@
 // tearing down while frames flow: no deadlock, no leaked pipeline, figures per file.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "playback/graph/transport_math.h"
 #include "tests/playback_graph/graph_fixture.h"
 
@@ -53,34 +55,28 @@ TEST_F(TransportTest, OpeningStartsPlaybackAndTheTimersThenPlayPauseAndTheMenuLo
   EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kPaused);
 }
 
-TEST_F(TransportTest, SeeksLandOnTheKeyFrameBeforeTheTargetAndRun) {
+TEST_F(TransportTest, SeeksLandOnTheKeyFrameBeforeTheTargetAndRunThenNothingWithoutAGraph) {
   graph->TogglePlayPause();  // a seek leaves the graph running even when paused before
-  struct Step {
-    bool percent;
-    bool forward;
-    int amount;
-    double lowSeconds, highSeconds;
-  };
-  const Step steps[] = {
+  const std::tuple<bool, bool, int, double, double> steps[] = {  // percent, forward, amount, landing between (s)
       {false, true, 10, 9.0, 11.5}, {false, false, 10, 0.0, 1.5},  // back past the start stops there
       {false, true, 60, 27.0, 30.1}, {true, false, 50, 14.0, 15.5},
   };
-  for (const Step& step : steps) {
-    if (step.percent) graph->SeekToPercent(step.amount);
-    else graph->SeekRelative(step.forward, step.amount);
+  for (const auto& [percent, forward, amount, lowSeconds, highSeconds] : steps) {
+    if (percent) graph->SeekToPercent(amount);
+    else graph->SeekRelative(forward, amount);
     const double landed = static_cast<double>(Settle()) / kSecond;
-    EXPECT_GE(landed, step.lowSeconds) << step.amount;
-    EXPECT_LE(landed, step.highSeconds) << step.amount;
+    EXPECT_GE(landed, lowSeconds) << amount;
+    EXPECT_LE(landed, highSeconds) << amount;
     EXPECT_EQ(graph->State(std::chrono::seconds(2)), GraphState::kRunning);
     EXPECT_FALSE(graph->Paused());
     EXPECT_EQ(host.timers.size(), 2u);
   }
   EXPECT_GE(host.seekBar.size(), std::size(steps));
-}
-
-TEST_F(TransportTest, NothingHappensWithoutAGraph) {
+  // Without a graph nothing happens; the teardown keeps what the last file reported.
+  host.seekBar.clear();
   graph->TeardownGraph();
   TestLog().Clear();
+  host.TakePosted();
   graph->TeardownGraph();  // a second teardown finds nothing to report
   EXPECT_TRUE(TestLog().Lines().empty());
   graph->SeekRelative(true, 10);
@@ -90,7 +86,7 @@ TEST_F(TransportTest, NothingHappensWithoutAGraph) {
   graph->WaitForSeekTasks();
   EXPECT_TRUE(host.TakePosted().empty());
   EXPECT_TRUE(host.seekBar.empty());
-  EXPECT_TRUE(graph->Seekable());  // the teardown keeps what the last file reported
+  EXPECT_TRUE(graph->Seekable());
 }
 
 // The end of the video (reached from a seek near it): a looping video with a file restarts;
@@ -99,24 +95,19 @@ TEST_F(GraphTest, EndOfStreamRestartsOnlyALoopingVideo) {
   auto graph = MakeGraph();
   const std::string path = Clip("h264_aac.mkv").string();
   ASSERT_TRUE(graph->OpenFile(path));
-  const struct {
-    const char* label;
-    bool loop;
-    std::string file;
-    bool restarts;
-  } ends[] = {{"not looping", false, path, false}, {"looping without a file", true, "", false},
-              {"looping", true, path, true}};
-  for (const auto& e : ends) {
-    SCOPED_TRACE(e.label);
+  const std::tuple<const char*, bool, std::string, bool> ends[] = {  // label, looping, file, restarts
+      {"not looping", false, path, false}, {"looping without a file", true, "", false}, {"looping", true, path, true}};
+  for (const auto& [label, loop, file, restarts] : ends) {
+    SCOPED_TRACE(label);
     host.TakePosted();
     graph->SeekToPercent(90);
     ASSERT_TRUE(WaitFor([&] { return host.Posted(WM_USER_GRAPHNOTIFY); }, std::chrono::seconds(10)));
-    EXPECT_TRUE(graph->HandleGraphEvents(e.loop, e.file));
-    EXPECT_FALSE(graph->HandleGraphEvents(e.loop, e.file)) << "a second notice finds the events taken";
+    EXPECT_TRUE(graph->HandleGraphEvents(loop, file));
+    EXPECT_FALSE(graph->HandleGraphEvents(loop, file)) << "a second notice finds the events taken";
     std::vector<WPARAM> seeks;  // the percentages of the seeks asked for
     for (const Msg& msg : host.TakePosted())
       if (msg.message == WM_USER_SEEKPERCENT) seeks.push_back(msg.wParam);
-    EXPECT_EQ(seeks.empty(), !e.restarts);
+    EXPECT_EQ(seeks.empty(), !restarts);
     for (const WPARAM percent : seeks) EXPECT_EQ(percent, 0u) << "a restart seeks to the start";
     graph->SeekToPercent(0);  // as the loop restart does
     graph->WaitForSeekTasks();

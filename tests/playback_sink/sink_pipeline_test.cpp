@@ -1,4 +1,4 @@
-// The sink in real pipelines (formats, video meta, short frames, caps changes, reuse), its quality
+// The sink in real pipelines (formats, video meta, short frames, reuse), its quality
 // figures, and a frame waiting for FrameLock, which must never hold up a flush or the teardown.
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "playback/convert/frame_converter.h"
@@ -277,17 +278,18 @@ TEST(SinkPipelineTest, FramesAreReadAtTheirMetaDroppedWhenShortRefusedWithTheirC
     Outcome outcome;
   };
   const Case cases[] = {
-      // The I420 planes lie in memory as V, U, Y.
-      {"I420", PixelFormat::kI420, 33, 17, {{33, 17, 40, 800}, {17, 9, 24, 0}, {17, 9, 24, 300}}, 1500, kDrawn},
-      {"YV12", PixelFormat::kYV12, 33, 17, {{33, 17, 64, 0}, {17, 9, 32, 1100}, {17, 9, 20, 1500}}, 1700, kDrawn},
-      {"NV12", PixelFormat::kNV12, 33, 17, {{33, 17, 48, 0}, {34, 9, 40, 1000}}, 1400, kDrawn},
+      // The I420 planes lie in memory as V, U, Y, the chroma planes at strides of their own.
+      {"I420", PixelFormat::kI420, 33, 17, {{33, 17, 40, 800}, {17, 9, 24, 0}, {17, 9, 20, 300}}, 1500, kDrawn},
+      // NV12 packed tighter than GStreamer's own layout (867 of its 936 bytes).
+      {"NV12", PixelFormat::kNV12, 33, 17, {{33, 17, 33, 0}, {34, 9, 34, 561}}, 867, kDrawn},
       {"BGR", PixelFormat::kRGB24, 33, 17, {{99, 17, 112, 8}}, 1920, kDrawn},
+      // Padded RGB32 is copied; unpadded RGB32 is drawn from the buffer's own bytes.
       {"BGRx", PixelFormat::kRGB32, 33, 17, {{132, 17, 160, 0}}, 2720, kDrawn},
-      // No meta, one byte short; the last chroma row one byte short; a stride wider than the memory.
+      {"BGRx", PixelFormat::kRGB32, 33, 17, {{132, 17, 132, 0}}, 132 * 17, kDrawn},
+      // No meta, one byte short; the last chroma row one byte short.
       {"BGRx", PixelFormat::kRGB32, 33, 17, {}, 132 * 17 - 1, kDropped},
       {"I420", PixelFormat::kI420, 33, 17, {{33, 17, 64, 0}, {17, 9, 32, 1088}, {17, 9, 32, 1376}},
        1376 + 8 * 32 + 17 - 1, kDropped},
-      {"BGRx", PixelFormat::kRGB32, 33, 17, {{132, 17, 4000, 0}}, 132 * 17, kDropped},
       {"UYVY", PixelFormat::kYUY2, 33, 17, {}, 33 * 17 * 4, kRefused},
       {"BGRx", PixelFormat::kRGB32, kMaxFrameSide + 1, 2, {}, 33 * 17 * 4, kRefused},
   };
@@ -299,6 +301,7 @@ TEST(SinkPipelineTest, FramesAreReadAtTheirMetaDroppedWhenShortRefusedWithTheirC
     if (!c.planes.empty()) AddMeta(frame, gst_video_format_from_string(c.caps), c.width, c.height, c.planes);
     std::vector<std::uint8_t> expected;
     if (c.outcome == kDrawn) expected = ExpectedBgra({c.format, c.width, c.height}, frame, c.planes);
+    GstBuffer* kept = gst_buffer_ref(frame);
     pipeline.Push(Caps(c.caps, c.width, c.height), gst_buffer_copy_deep(frame), 0);
     pipeline.Push(Caps(c.caps, c.width, c.height), frame, 40 * GST_MSECOND);
     ASSERT_EQ(pipeline.Finish(), c.outcome == kRefused ? GST_MESSAGE_ERROR : GST_MESSAGE_EOS);
@@ -311,40 +314,16 @@ TEST(SinkPipelineTest, FramesAreReadAtTheirMetaDroppedWhenShortRefusedWithTheirC
     if (c.outcome == kDrawn) {
       EXPECT_EQ(frames.back().bgra, expected);
       EXPECT_EQ(frames.back().stride, 33 * 4);
+      GstMapInfo map;
+      ASSERT_TRUE(gst_buffer_map(kept, &map, GST_MAP_READ));
+      EXPECT_EQ(frames.back().source == map.data, c.format == PixelFormat::kRGB32 && c.planes[0].stride == 132);
+      gst_buffer_unmap(kept, &map);
     }
+    gst_buffer_unref(kept);
   }
 }
 
-// An unpadded RGB32 frame reaches the renderer as the buffer's own bytes; then
-// the caps change mid-stream to I420 and the new format is set up.
-TEST(SinkPipelineTest, Rgb32WithoutACopyThenACapsChangeMidStream) {
-  AppSrcPipeline pipeline;
-  const std::vector<PlaneLayout> rgb = {{132, 17, 132, 0}};
-  const std::vector<PlaneLayout> yuv = {{20, 10, 20, 0}, {10, 5, 10, 200}, {10, 5, 10, 250}};
-  GstBuffer* first = MakeFrame(rgb, 132 * 17);
-  GstBuffer* second = MakeFrame(yuv, 300);
-  GstBuffer* kept = gst_buffer_ref(first);
-  AddMeta(second, GST_VIDEO_FORMAT_I420, 20, 10, yuv);  // tighter than GStreamer's own chroma stride of 12
-  const std::vector<std::uint8_t> expected = ExpectedBgra({PixelFormat::kI420, 20, 10}, second, yuv);
-  pipeline.Push(Caps("BGRx", 33, 17), first, 0);
-  pipeline.Push(Caps("I420", 20, 10), second, 40 * GST_MSECOND);
-  ASSERT_EQ(pipeline.Finish(), GST_MESSAGE_EOS);
-  const auto formats = pipeline.renderer.Formats();
-  ASSERT_EQ(formats.size(), 2u);
-  EXPECT_EQ(formats[1].pixelFormat, PixelFormat::kI420);
-  const auto frames = pipeline.renderer.Frames();
-  ASSERT_FALSE(frames.empty());
-  GstMapInfo map;
-  ASSERT_TRUE(gst_buffer_map(kept, &map, GST_MAP_READ));
-  EXPECT_EQ(frames.front().source, map.data);
-  EXPECT_EQ(frames.front().stride, 132);
-  gst_buffer_unmap(kept, &map);
-  gst_buffer_unref(kept);
-  EXPECT_EQ(frames.back().format.width, 20);
-  EXPECT_EQ(frames.back().bgra, expected);
-  EXPECT_EQ(pipeline.Sink()->Figures().framesDrawn, 2);
-}
-
+// One sink played in one file after another, its format changing from BGRx to I420 between them.
 TEST(SinkPipelineTest, OneSinkServesOnePipelineAfterAnother) {
   ASSERT_TRUE(RegisterVideoSinkClass());
   RecordingRenderer renderer;
@@ -354,19 +333,17 @@ TEST(SinkPipelineTest, OneSinkServesOnePipelineAfterAnother) {
   ASSERT_NE(render, nullptr);
   render->SetFrameRenderer(&renderer);
   g_object_set(sink.get(), "sync", FALSE, nullptr);
-  const struct {
-    const char* source;
-    int frames;
-  } files[] = {{"videotestsrc num-buffers=3 ! video/x-raw,format=BGRx,width=33,height=17", 3},
-               {"videotestsrc num-buffers=5 ! video/x-raw,format=I420,width=20,height=10", 5}};
-  for (const auto& file : files) {
-    SCOPED_TRACE(file.source);
-    TestPipeline pipeline(std::string(file.source) + " ! identity name=last");
+  const std::pair<const char*, int> files[] = {  // source, frames
+      {"videotestsrc num-buffers=3 ! video/x-raw,format=BGRx,width=33,height=17", 3},
+      {"videotestsrc num-buffers=5 ! video/x-raw,format=I420,width=20,height=10", 5}};
+  for (const auto& [source, count] : files) {
+    SCOPED_TRACE(source);
+    TestPipeline pipeline(std::string(source) + " ! identity name=last");
     ASSERT_TRUE(gst_bin_add(GST_BIN(pipeline.get()), sink.get()));
     ASSERT_TRUE(gst_element_link(pipeline.Element("last"), sink.get()));
     EXPECT_EQ(pipeline.Run(), GST_MESSAGE_EOS);
     // The preroll frame is shown twice and counted once; counts start again with each file.
-    EXPECT_EQ(render->Figures().framesDrawn, file.frames);
+    EXPECT_EQ(render->Figures().framesDrawn, count);
     gst_element_set_state(pipeline.get(), GST_STATE_NULL);
     ASSERT_TRUE(gst_bin_remove(GST_BIN(pipeline.get()), sink.get()));
   }
@@ -389,7 +366,6 @@ TEST(RendererQualityTest, FiguresFollowTheClassicArithmetic) {
       {"a pause counts neither as playing time nor as an interval",
        {{kStart, 0}, {kDraw, 0}, {kDraw, 40}, {kStop, 80}, {kStart, 1080}, {kDraw, 1080}, {kDraw, 1120}}, 1160,
        {4, 0, 2500, 0}},
-      {"drops are counted apart", {{kStart, 0}, {kDrop, 10}, {kDrop, 20}, {kDraw, 30}}, 1000, {1, 2, 100, 0}},
       {"figures stand still while paused", {{kStart, 0}, {kDraw, 0}, {kDraw, 40}, {kStop, 100}}, 5000, {2, 0, 2000, 0}},
   };
   constexpr std::int64_t kMs = 1000000;  // ns

@@ -232,7 +232,7 @@ TEST_F(ScreenStateTest, ViewerStaysFiniteAfterThousandsOfSteps) {
   }
 }
 
-TEST(StereoLayout, SplitAspectAndEyesPerLayout) {
+TEST(StereoLayout, SplitAspectAndEyesPerLayoutAndDegenerateFrames) {
   struct {
     StereoMode mode;
     PixelRect view0, view1;
@@ -260,10 +260,7 @@ TEST(StereoLayout, SplitAspectAndEyesPerLayout) {
     EXPECT_EQ(FrameTextureView(EyeEntry(1, true), r.mode), 0);
     EXPECT_EQ(FrameTextureView(EyeEntry(1, false), r.mode), r.flippedLeftEyeView);
   }
-}
-
-// Halves truncate; tiny frames give no inside-out rectangle and no infinite aspect.
-TEST(StereoLayout, OddAndDegenerateFrames) {
+  // Halves truncate; tiny frames give no inside-out rectangle and no infinite aspect.
   EXPECT_EQ(SplitFrame(1921, 1081, StereoMode::SideBySide).views[1], (PixelRect{961, 0, 1921, 1081}));
   EXPECT_EQ(SplitFrame(1921, 1081, StereoMode::OverUnder).views[1], (PixelRect{0, 541, 1921, 1081}));
   EXPECT_EQ(SplitFrame(0, 0, StereoMode::SideBySide).views[1], (PixelRect{0, 0, 0, 0}));

@@ -102,9 +102,12 @@ class StartupTest : public ::testing::Test {
   test::LogCapture log_{true, false};  // the shell attaches it itself
 };
 
+// A quit already queued ends the loop before any frame, with its code.
 TEST_F(StartupTest, RunsEveryStepInOrderThenLoopsUntilQuit) {
-  queue_.Post(Msg{WM_QUIT, 0, 0});
-  EXPECT_EQ(RunApp(), 0);
+  queue_.Post(Msg{WM_QUIT, 7, 0});
+  EXPECT_EQ(RunApp(), 7);
+  EXPECT_EQ(parts_.renders, 0);
+  EXPECT_TRUE(parts_.sleeps.empty());
   std::vector<std::string> expected = {
       "CreateHMD", "InitInstance(Quela   0.1.0)", "InitializeGraphics", "InitializeHMD", "CreateRendererFilter",
       "RegisterRendererFilterClass", "RegisterRendererFilterProxy", "SetSvpEnabled(0)", "ScheduleSceneLoad"};
@@ -114,6 +117,8 @@ TEST_F(StartupTest, RunsEveryStepInOrderThenLoopsUntilQuit) {
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines[0], "INFO Quela < 0.1.0 >");
   EXPECT_EQ(lines[1].rfind("INFO Linux Version < ", 0), 0u) << lines[1];
+  EXPECT_EQ(PrettyNameFromOsRelease("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12\"\n"), "Debian GNU/Linux 12");
+  EXPECT_EQ(PrettyNameFromOsRelease("NAME=x\nXPRETTY_NAME=\"no\"\n"), "");
   for (const char* line : {"INFO Quela.ini Loading..", "INFO Creating HMD...", "INFO Set Denormals",
                            "INFO HMD Created", "INFO Window Created!", "INFO Quela Initialized!"})
     EXPECT_TRUE(Logged(line)) << line;
@@ -162,11 +167,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "Quela - CoRegisterPSClsid()", "Failed to register instance of render filter"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.step); });
 
-TEST(SystemInfoTest, PrettyNameIsUnquotedAndOptional) {
-  EXPECT_EQ(PrettyNameFromOsRelease("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12\"\n"), "Debian GNU/Linux 12");
-  EXPECT_EQ(PrettyNameFromOsRelease("NAME=x\nXPRETTY_NAME=\"no\"\n"), "");
-}
-
 class MainLoopTest : public ::testing::Test {
  protected:
   cQuelaSingleton& App(ShellSettings settings = {}) {
@@ -178,25 +178,6 @@ class MainLoopTest : public ::testing::Test {
   LocalMessageQueue queue_;
   std::unique_ptr<cQuelaSingleton> app_;
 };
-
-TEST_F(MainLoopTest, QuitAlreadyQueuedSkipsTheLoop) {
-  queue_.Post(Msg{WM_QUIT, 7, 0});
-  EXPECT_EQ(App().MainLoop(), 7);
-  EXPECT_EQ(parts_.renders, 0);
-  EXPECT_TRUE(parts_.sleeps.empty());
-}
-
-TEST_F(MainLoopTest, RendersOnlyWhenTheQueueIsEmptyAndSleepsAfterEachFrame) {
-  auto& app = App();
-  parts_.onRender = [&] {
-    if (parts_.renders == 1) app.PostMessage(WM_USER, 1), app.PostMessage(WM_USER, 2);
-    if (parts_.renders == 3) app.PostQuitMessage(0);
-  };
-  EXPECT_EQ(app.MainLoop(), 0);
-  EXPECT_EQ(parts_.renders, 3);
-  EXPECT_EQ(parts_.sleeps, (std::vector<int>{1, 1, 1}));
-  EXPECT_EQ(parts_.gamepadPolls, 3);
-}
 
 TEST_F(MainLoopTest, SkippedFrameRunsNoClockAndMinimisedPassesSleepTenMore) {
   parts_.preRenderResult = false;
@@ -230,26 +211,23 @@ TEST_P(AutoloadTest, TimerOpensTheCommandLineVideoOnceAfterASecond) {
 
 INSTANTIATE_TEST_SUITE_P(GraphBusy, AutoloadTest, ::testing::Bool());
 
-TEST_F(MainLoopTest, FramesOptionClosesTheWindowAfterThatManyFrames) {
-  ShellSettings settings;
-  settings.options.frames = 5;
-  EXPECT_EQ(App(settings).MainLoop(), 0);
-  EXPECT_EQ(parts_.renders, 5);
-  EXPECT_EQ(std::count(parts_.calls.begin(), parts_.calls.end(), "DestroyWindow"), 1);
-}
-
 // An untimed run ends with its video; a notice that brings no end (one left over from an earlier
-// graph) does not end it.
+// graph) does not end it, and the run closes its window once after --frames frames. Each frame
+// polls the gamepad and then sleeps a millisecond.
 TEST_F(MainLoopTest, UntimedRunEndsWithTheVideo) {
   for (bool ends : {false, true}) {
     parts_.videoEnds = ends;
-    parts_.renders = 0;
+    parts_.renders = parts_.gamepadPolls = 0;
+    parts_.sleeps.clear();
     ShellSettings settings;
     settings.options.untimed = true;
     settings.options.frames = 300;
     settings.script = {ScriptCommand{0.1, 0, ScriptVerb::kPost, {std::int64_t{WM_USER_GRAPHNOTIFY}, std::int64_t{0}, std::int64_t{0}}}};
     EXPECT_EQ(App(settings).MainLoop(), 0);
     EXPECT_TRUE(ends ? parts_.renders <= 105 : parts_.renders == 300) << parts_.renders;
+    EXPECT_EQ(std::count(parts_.calls.begin(), parts_.calls.end(), "DestroyWindow"), ends ? 2 : 1);
+    EXPECT_EQ(parts_.gamepadPolls, parts_.renders);
+    EXPECT_EQ(parts_.sleeps, std::vector<int>(parts_.renders, 1));
   }
 }
 
