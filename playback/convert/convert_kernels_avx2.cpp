@@ -154,18 +154,28 @@ void SemiPlanar420(const std::uint8_t* y, std::ptrdiff_t yStride, const std::uin
                                          Yuv420Block<OpenCvArithmetic, true>);
 }
 
+// Sixteen YUY2 pixels and their pairs' chroma sums.
+struct Packed422Step {
+  __m256i pairs;
+  ChromaSums chroma;
+};
+
 void Packed422(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
                int width, int height) {
-  Packed422Rows<16>(src, srcStride, dst, dstStride, width, height, [](const std::uint8_t* s, std::uint8_t* d) {
+  using A = TableArithmetic;
+  const auto load = [](const std::uint8_t* s) {
     // Pixels 0-3 and 8-11 (Y0 U Y1 V per pair) to lane 0, 4-7 and 12-15 to lane 1.
     const __m256i pairs = LoadQuadsInLaneOrder(s);
-    using A = TableArithmetic;
     const __m256i uv = _mm256_srli_epi16(pairs, 8);
-    const ChromaSums c{BlueSum<A>(_mm256_and_si256(uv, Set32(0xFFFF))), GreenSumOfWordPairs<A>(uv),
-                       RedSum<A>(_mm256_srli_epi32(pairs, 24))};
-    StorePairs<A>(_mm256_shuffle_epi8(pairs, BytesToLanes(0, 4, 8, 12, 0, 4, 8, 12)),
-                  _mm256_shuffle_epi8(pairs, BytesToLanes(2, 6, 10, 14, 2, 6, 10, 14)), c, d);
-  });
+    return Packed422Step{pairs,
+                         {BlueSum<A>(_mm256_and_si256(uv, Set32(0xFFFF))), GreenSumOfWordPairs<A>(uv),
+                          RedSum<A>(_mm256_srli_epi32(pairs, 24))}};
+  };
+  const auto store = [](const Packed422Step& step, std::uint8_t* d) {
+    StorePairs<A>(_mm256_shuffle_epi8(step.pairs, BytesToLanes(0, 4, 8, 12, 0, 4, 8, 12)),
+                  _mm256_shuffle_epi8(step.pairs, BytesToLanes(2, 6, 10, 14, 2, 6, 10, 14)), step.chroma, d);
+  };
+  Packed422Rows<16>(src, srcStride, dst, dstStride, width, height, load, store);
 }
 
 // Eight pixels per step from two overlapping 16-byte loads (pixels 0-3 and 4-7).

@@ -189,16 +189,27 @@ void SemiPlanar420(const std::uint8_t* y, std::ptrdiff_t yStride, const std::uin
                                                            width, height, Yuv420Block<OpenCvArithmetic, true>);
 }
 
+// Sixteen YUY2 pixels' luma words and their pairs' chroma terms.
+struct Packed422Step {
+  V first, second;
+  ChromaTerms chroma;
+};
+
 void Packed422(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
                int width, int height) {
   constexpr int n = Sse2Ops::kPixels;
-  Packed422Rows<2 * n>(src, srcStride, dst, dstStride, width, height, [](const std::uint8_t* s, std::uint8_t* d) {
-    V first, second, u, v;
-    Sse2Ops::LoadPacked422(s, first, second, u, v);
-    const ChromaTerms c = MakeChromaTerms<TableArithmetic>(u, v);
-    StoreYuvPixels<TableArithmetic>(first, Spread(c, false), d);
-    StoreYuvPixels<TableArithmetic>(second, Spread(c, true), d + 4 * n);
-  });
+  const auto load = [](const std::uint8_t* s) {
+    Packed422Step step;
+    V u, v;
+    Sse2Ops::LoadPacked422(s, step.first, step.second, u, v);
+    step.chroma = MakeChromaTerms<TableArithmetic>(u, v);
+    return step;
+  };
+  const auto store = [](const Packed422Step& step, std::uint8_t* d) {
+    StoreYuvPixels<TableArithmetic>(step.first, Spread(step.chroma, false), d);
+    StoreYuvPixels<TableArithmetic>(step.second, Spread(step.chroma, true), d + 4 * n);
+  };
+  Packed422Rows<2 * n>(src, srcStride, dst, dstStride, width, height, load, store);
 }
 
 void Rgb24(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride, int width,

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <new>
 
 #include <opencv2/core.hpp>
 
@@ -10,6 +9,7 @@ namespace quela {
 namespace {
 
 constexpr std::uint32_t kMeanIntervalMs = 33;
+constexpr std::size_t kCacheLine = 64;
 
 bool IsOpenCvFormat(PixelFormat format) { return format == PixelFormat::kNV12 || format == PixelFormat::kYV12; }
 
@@ -35,16 +35,16 @@ FrameConverter::FrameConverter(MillisecondClock clock, MeanSampling& sampling)
     : clock_(std::move(clock)), sampling_(sampling), kernels_(BestKernels()) {}
 
 bool FrameConverter::Setup(const FrameFormat& format) {
-  std::vector<std::uint8_t>().swap(output_);  // the old frame goes before the new one is made
+  output_.reset();  // the old frame goes before the new one is made
   format_ = FrameFormat{};
   if (format.width <= 0 || format.height <= 0 || format.width > kMaxFrameSide || format.height > kMaxFrameSide) {
     return false;
   }
-  try {
-    output_.assign(static_cast<std::size_t>(format.width) * format.height * 4, 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  const std::size_t bytes = static_cast<std::size_t>(format.width) * format.height * 4;
+  const std::size_t wholeLines = (bytes + kCacheLine - 1) / kCacheLine * kCacheLine;  // aligned_alloc's rule
+  output_.reset(static_cast<std::uint8_t*>(std::aligned_alloc(kCacheLine, wholeLines)));
+  if (!output_) return false;
+  std::memset(output_.get(), 0, bytes);
   if (IsOpenCvFormat(format.pixelFormat)) lastMeanTime_ = clock_();
   format_ = format;
   return true;
@@ -72,10 +72,10 @@ bool FrameConverter::PlanesFit(const FramePlanes& frame) const {
 }
 
 const std::uint8_t* FrameConverter::Convert(const FramePlanes& frame) {
-  if (output_.empty() || !PlanesFit(frame)) return nullptr;
+  if (!output_ || !PlanesFit(frame)) return nullptr;
   const int w = format_.width;
   const int h = format_.height;
-  std::uint8_t* out = output_.data();
+  std::uint8_t* out = output_.get();
   const std::ptrdiff_t outStride = static_cast<std::ptrdiff_t>(w) * 4;
   const std::uint8_t* const* data = frame.data;
   const std::ptrdiff_t* stride = frame.stride;
@@ -115,7 +115,7 @@ void FrameConverter::SampleMean() {
   } else {
     const std::uint32_t now = clock_();
     if (now - lastMeanTime_ >= kMeanIntervalMs) {
-      meanCache_ = BgraMean(output_.data(), format_.width, format_.height);
+      meanCache_ = BgraMean(output_.get(), format_.width, format_.height);
       lastMeanTime_ = now;
     }
     sampling_.toggle.store(false);

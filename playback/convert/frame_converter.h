@@ -5,8 +5,9 @@
 // per agreed format, owned by the video sink: Setup where the format is
 // agreed, Convert on the streaming thread, never both at once.
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
-#include <vector>
+#include <memory>
 
 #include "playback/convert/convert_kernels.h"
 #include "playback/convert/frame_description.h"
@@ -37,7 +38,7 @@ class FrameConverter {
   const std::uint8_t* Convert(const FramePlanes& frame);
 
   const FrameFormat& Format() const { return format_; }
-  const std::uint8_t* Output() const { return output_.data(); }  // null before Setup; kept until the next Setup
+  const std::uint8_t* Output() const { return output_.get(); }  // null before Setup; kept until the next Setup
 
  private:
   bool PlanesFit(const FramePlanes& frame) const;
@@ -47,7 +48,10 @@ class FrameConverter {
   MeanSampling& sampling_;
   const ConvertKernels& kernels_;
   FrameFormat format_;
-  std::vector<std::uint8_t> output_;
+  struct Free {
+    void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+  };
+  std::unique_ptr<std::uint8_t[], Free> output_;  // on a cache line: the kernels' wide stores never straddle two
   MeanColour meanCache_{0.0f, 0.0f, 0.0f};
   std::uint32_t lastMeanTime_ = 0;  // ms of clock_
 };
