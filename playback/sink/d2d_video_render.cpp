@@ -53,8 +53,6 @@ SampleResult CD2DVideoRender::DoRenderSample(const FramePlanes& frame, bool prer
     case DrawResult::kFailed: return SampleResult::kFailed;
   }
   if (!prerolling) quality_.FrameDrawn(now);
-  // DrawFrame has released FrameLock by now.
-  RefreshVideoStats(this);
   return SampleResult::kDrawn;
 }
 
